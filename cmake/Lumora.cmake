@@ -1,0 +1,42 @@
+# Helpers shared by every folder of the kit.
+
+# lumora_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <seconds>] [SERIAL])
+# A GoogleTest executable whose cases are registered one by one with CTest.
+# Tests see the build's program folder as LUMORA_BIN_DIR and the source tree as
+# LUMORA_SOURCE_DIR, and run with Qt's offscreen platform so no display is needed.
+# SERIAL keeps the cases of this executable from running beside other tests
+# (for scenarios whose timing suffers when the two cores are busy).
+function(lumora_add_gtest name)
+  if(NOT LUMORA_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "SERIAL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_compile_definitions(${name} PRIVATE
+    LUMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    LUMORA_LIB_DIR="${CMAKE_BINARY_DIR}/lib"
+    LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1" TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+# lumora_add_benchmark(<name> SOURCES <files...> [LIBS <targets...>])
+# Benchmarks are named bench_<something> and run by `make bench`.
+function(lumora_add_benchmark name)
+  if(NOT LUMORA_BUILD_BENCHMARKS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark Threads::Threads)
+  target_compile_definitions(${name} PRIVATE
+    LUMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endfunction()
