@@ -40,3 +40,16 @@ function(lumora_add_benchmark name)
     LUMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endfunction()
+
+# lumora_sources_present(<var> <files...>): the files of the list that exist in
+# the current source folder. Shared folders use it for files other people add,
+# so a file announced in the list but not written yet never breaks a configure.
+function(lumora_sources_present var)
+  set(present "")
+  foreach(f ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+      list(APPEND present ${f})
+    endif()
+  endforeach()
+  set(${var} ${present} PARENT_SCOPE)
+endfunction()
