@@ -1,0 +1,185 @@
+#include "ide/build/tool_runner.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "common/cp932.h"
+#include "ide/build/line_splitter.h"
+
+namespace lumora::ide {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A tool that ignores the polite request is killed after this long.
+constexpr auto kKillGrace = std::chrono::seconds(3);
+
+bool is_directory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// errno that execve would give for one candidate file, 0 when it would run.
+int exec_error(const std::string& path) {
+    if (::access(path.c_str(), F_OK) != 0) return errno;
+    if (is_directory(path)) return EACCES;
+    if (::access(path.c_str(), X_OK) != 0) return errno;
+    return 0;
+}
+
+}  // namespace
+
+int start_error_number(const std::string& program, const std::string& working_folder) {
+    if (!working_folder.empty() && !is_directory(working_folder)) return ENOENT;
+    if (program.empty()) return ENOENT;
+    if (program.find('/') != std::string::npos) {
+        // A relative program path is taken from the working folder, as the
+        // tool itself will be started there.
+        if (program.front() != '/' && !working_folder.empty()) return exec_error(working_folder + "/" + program);
+        return exec_error(program);
+    }
+    const char* path_env = std::getenv("PATH");
+    std::string search = path_env ? path_env : "/usr/bin:/bin";
+    int first_error = ENOENT;
+    size_t start = 0;
+    while (start <= search.size()) {
+        size_t end = search.find(':', start);
+        if (end == std::string::npos) end = search.size();
+        std::string dir = search.substr(start, end - start);
+        if (dir.empty()) dir = ".";
+        const int e = exec_error(dir + "/" + program);
+        if (e == 0) return 0;
+        if (e != ENOENT && first_error == ENOENT) first_error = e;
+        start = end + 1;
+    }
+    return first_error;
+}
+
+std::string start_error_line(int error_number, const std::string& command_line) {
+    return "ErrCode = " + std::to_string(error_number) + " (" + command_line + ")";
+}
+
+const std::string& cancelled_line() {
+    static const std::string line = cp932::from_utf8("ﾋﾞﾙﾄﾞを中止しました。");
+    return line;
+}
+
+struct ToolRunner::Impl {
+    QProcess* process = nullptr;
+    bool cancel_requested = false;
+};
+
+ToolRunner::ToolRunner() : impl_(std::make_unique<Impl>()) {}
+ToolRunner::~ToolRunner() = default;
+
+bool ToolRunner::running() const { return impl_->process != nullptr; }
+
+void ToolRunner::cancel() {
+    if (impl_->process) impl_->cancel_requested = true;
+}
+
+ToolOutcome ToolRunner::run(const std::string& command_line, const std::string& working_folder,
+                            const ToolHooks& hooks) {
+    auto pump = [&] {
+        if (hooks.pump) hooks.pump();
+    };
+    auto refresh = [&] {
+        if (hooks.refresh) hooks.refresh();
+    };
+    auto plain = [&](std::string line) {
+        if (hooks.plain_line) hooks.plain_line(std::move(line));
+    };
+
+    pump();
+
+    QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(command_line));
+    const std::string program = words.isEmpty() ? std::string() : words.front().toLocal8Bit().toStdString();
+    if (!words.isEmpty()) words.removeFirst();
+
+    // Find out up front why a start would fail: QProcess does not pass the
+    // system's error number on, and the line must name it.
+    if (const int error = start_error_number(program, working_folder); error != 0) {
+        plain(start_error_line(error, command_line));
+        refresh();
+        return ToolOutcome::FailedToStart;
+    }
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (!working_folder.empty()) process.setWorkingDirectory(QString::fromLocal8Bit(working_folder));
+    // Its own process group: a cancel reaches helpers the tool started, and
+    // a Ctrl+C typed at our terminal is ours to handle.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start(QString::fromLocal8Bit(program), words);
+    if (!process.waitForStarted(-1)) {
+        int error = start_error_number(program, working_folder);
+        if (error == 0) error = EACCES;
+        plain(start_error_line(error, command_line));
+        refresh();
+        return ToolOutcome::FailedToStart;
+    }
+
+    impl_->process = &process;
+    impl_->cancel_requested = false;
+    refresh();
+
+    bool added = false;
+    LineSplitter splitter([&](std::string line) {
+        added = true;
+        if (hooks.tool_line) hooks.tool_line(std::move(line));
+    });
+    auto take_output = [&] {
+        const QByteArray data = process.readAll();
+        if (data.isEmpty()) return;
+        splitter.feed(std::string_view(data.constData(), static_cast<size_t>(data.size())));
+    };
+
+    const qint64 pid = process.processId();
+    bool signalled = false;
+    bool killed = false;
+    Clock::time_point kill_at{};
+    for (;;) {
+        pump();
+        if (impl_->cancel_requested && !signalled) {
+            signalled = true;
+            kill_at = Clock::now() + kKillGrace;
+            if (pid > 0) ::kill(static_cast<pid_t>(-pid), SIGTERM);
+        }
+        if (signalled && !killed && Clock::now() >= kill_at) {
+            killed = true;
+            if (pid > 0) ::kill(static_cast<pid_t>(-pid), SIGKILL);
+        }
+        if (process.state() == QProcess::NotRunning) break;
+        process.waitForReadyRead(poll_ms_);
+        added = false;
+        take_output();
+        if (added) refresh();
+    }
+    take_output();
+    splitter.finish();
+
+    impl_->process = nullptr;
+    impl_->cancel_requested = false;
+    if (signalled) {
+        splitter.finish_with(cancelled_line());
+        refresh();
+        pump();
+        return ToolOutcome::Cancelled;
+    }
+    refresh();
+    pump();
+    return ToolOutcome::Ran;
+}
+
+}  // namespace lumora::ide
