@@ -1,0 +1,192 @@
+#include "ide/editor/keyword_db.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace lumora::editor {
+
+const char* const KeywordDatabase::kOpenFailedMessage =
+    "キーワードデータベース(Lumo.kdb)が開けませんでした。\n続けますか？";
+
+int32_t keyword_hash(std::string_view text) {
+    uint32_t h = 0;
+    for (char c : text) h = 33u * h + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+    return static_cast<int32_t>(h);
+}
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// The usual leading-digits conversion: optional blanks and sign, then digits.
+int leading_int(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (is_blank(s[i]) || s[i] == '\n' || s[i] == '\r')) ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        v = v * 10 + (s[i] - '0');
+        if (v > 2147483647LL) v = 2147483647LL;  // saturate rather than overflow
+    }
+    return static_cast<int>(neg ? -v : v);
+}
+
+KeywordSet parse_header(std::string_view line) {
+    KeywordSet set;
+    std::string_view s = trim(line);
+    size_t name_end = 0;
+    while (name_end < s.size() && !is_blank(s[name_end]) && s[name_end] != ';') ++name_end;
+    set.name = std::string(s.substr(0, name_end));
+    std::string_view rest = s.substr(name_end);
+    while (!rest.empty() && is_blank(rest.front())) rest.remove_prefix(1);
+    if (!rest.empty() && rest.front() == ':') {
+        rest.remove_prefix(1);
+        size_t semi = rest.find(';');
+        std::string_view words = rest.substr(0, semi);
+        size_t i = 0;
+        while (i < words.size()) {
+            while (i < words.size() && is_blank(words[i])) ++i;
+            size_t j = i;
+            while (j < words.size() && !is_blank(words[j])) ++j;
+            if (j > i) set.words.emplace_back(words.substr(i, j - i));
+            i = j;
+        }
+        rest = semi == std::string_view::npos ? std::string_view{} : rest.substr(semi);
+    }
+    if (!rest.empty() && rest.front() == ';') set.number = leading_int(rest.substr(1));
+    return set;
+}
+
+void add_entry(KeywordSet& set, std::string_view line) {
+    std::string_view fields[5];
+    size_t count = 0;
+    size_t start = 0;
+    while (count < 5) {
+        size_t comma = line.find(',', start);
+        if (comma == std::string_view::npos) {
+            fields[count++] = line.substr(start);
+            break;
+        }
+        fields[count++] = line.substr(start, comma - start);
+        start = comma + 1;
+    }
+    KeywordEntry e;
+    e.keyword = std::string(fields[0]);
+    e.hash = keyword_hash(e.keyword);
+    e.header = std::string(fields[1]);
+    e.line = fields[2].empty() ? -1 : leading_int(fields[2]);
+    e.field4 = std::string(fields[3]);
+    e.field5 = std::string(fields[4]);
+    set.entries.push_back(std::move(e));
+}
+
+}  // namespace
+
+KeywordDatabase KeywordDatabase::parse(std::string_view text) {
+    KeywordDatabase db;
+    bool in_set = false;
+    // Duplicate checks per set go through a map so big sets stay linear.
+    std::unordered_map<std::string, int> seen;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t eol = text.find('\n', pos);
+        std::string_view line = text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+        pos = eol == std::string_view::npos ? text.size() : eol + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!in_set) {
+            db.sets_.push_back(parse_header(line));
+            in_set = true;
+            seen.clear();
+            continue;
+        }
+        if (line == "{") continue;
+        if (line == "}") {
+            in_set = false;
+            continue;
+        }
+        if (line.empty() || line.front() == ';') continue;
+        KeywordSet& set = db.sets_.back();
+        size_t comma = line.find(',');
+        std::string key(line.substr(0, comma));
+        if (!seen.emplace(key, 1).second) continue;
+        add_entry(set, line);
+    }
+    db.rebuild_index();
+    return db;
+}
+
+std::optional<KeywordDatabase> KeywordDatabase::load(const std::string& path,
+                                                     const std::function<bool(const std::string&)>& ask_continue) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (ask_continue && !ask_continue(kOpenFailedMessage)) return std::nullopt;
+        return KeywordDatabase{};
+    }
+    std::ostringstream buf;
+    buf << in.rdbuf();
+    return parse(buf.str());
+}
+
+void KeywordDatabase::set_enabled(int number, bool on) {
+    if (number != 0 && number != 1) return;
+    enabled_[number] = on;
+    rebuild_index();
+}
+
+void KeywordDatabase::rebuild_index() {
+    index_.clear();
+    for (const KeywordSet& set : sets_) {
+        if (!enabled(set.number)) continue;
+        for (const KeywordEntry& e : set.entries)
+            index_.emplace(std::string_view(e.keyword), Hit{set.number == 0 ? 1 : 2, &e});
+    }
+}
+
+int KeywordDatabase::colour_of(std::string_view token) const {
+    if (index_.empty()) return -1;
+    auto it = index_.find(token);
+    return it == index_.end() ? -1 : it->second.colour;
+}
+
+const KeywordEntry* KeywordDatabase::find(std::string_view keyword) const {
+    auto it = index_.find(keyword);
+    return it == index_.end() ? nullptr : it->second.entry;
+}
+
+std::string resolve_keyword_header(const std::string& platform_folder, const std::string& header) {
+    if (platform_folder.empty() || header.empty()) return {};
+    std::string base = platform_folder;
+    if (base.back() != '\\') base += '\\';
+    base += "include\\sys\\";
+    if ((header.size() >= 3 && header.compare(1, 2, ":\\") == 0) || header.rfind("\\\\", 0) == 0) return header;
+    std::string folder = base.substr(0, base.size() - 1);  // without its trailing "\"
+    if (header[0] != '.') return folder + "\\" + header;
+    size_t dots = 0;
+    while (dots < header.size() && header[dots] == '.') ++dots;
+    if (dots >= header.size() || header[dots] != '\\') return {};
+    for (size_t k = 1; k < dots; ++k) {
+        size_t slash = folder.rfind('\\');
+        if (slash == std::string::npos) break;  // cannot climb above the drive
+        folder.erase(slash);
+    }
+    return folder + "\\" + header.substr(dots + 1);
+}
+
+std::optional<KeywordJump> keyword_jump(const KeywordDatabase& db, std::string_view text,
+                                        const std::string& platform_folder) {
+    const KeywordEntry* e = db.find(text);
+    if (!e || e->header.empty() || platform_folder.empty()) return std::nullopt;
+    std::string path = resolve_keyword_header(platform_folder, e->header);
+    if (path.empty()) return std::nullopt;
+    return KeywordJump{path, e->line, e->keyword};
+}
+
+}  // namespace lumora::editor

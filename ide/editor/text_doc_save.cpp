@@ -1,0 +1,55 @@
+// Saving a text document: safety copy, read-only question, safe replace.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ide/editor/safe_file_write.h"
+#include "ide/editor/text_doc.h"
+
+namespace lumora::editor {
+
+const char* const kSaveTempFailedQuestion = "ファイルのテンポラリフォルダへの書き込みが失敗しました。続けますか？";
+const char* const kSaveReadOnlyQuestion = "ファイルが読み取り専用です。上書きしますか？";
+const char* const kSaveFailedMessage = "ファイルの保存に失敗しました。";
+
+SaveResult CTextDoc::save(const SaveCallbacks& ui, const SaveOptions& options, const void* sender) {
+    const std::string data = serialized();
+    const std::string folder = options.temp_folder.empty() ? temp_folder() : options.temp_folder;
+    auto ask = [&](const char* q) { return ui.ask_yes_no ? ui.ask_yes_no(q) : false; };
+
+    // 1-2: the safety copy. A copy named after the file replaces whatever sits
+    // at that name in the temporary folder, links included, never through them.
+    bool copied;
+    size_t slash = path_.find_last_of("/\\");
+    if (slash != std::string::npos && slash + 1 < path_.size()) {
+        SafeWriteOptions o;
+        o.follow_symlinks = false;
+        o.write = options.write;
+        copied = safe_write_file(folder + "/" + path_.substr(slash + 1), data, o);
+    } else {
+        copied = !write_unique_temp(folder, "LMP", data, options.write).empty();
+    }
+    if (!copied && !ask(kSaveTempFailedQuestion)) return SaveResult::kCancelled;
+
+    // 3: a file without the owner's write permission, or one we may not write,
+    // is "read-only"; Yes gives the owner write permission.
+    struct stat st{};
+    if (!path_.empty() && ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        (!(st.st_mode & S_IWUSR) || ::access(path_.c_str(), W_OK) != 0)) {
+        if (!ask(kSaveReadOnlyQuestion)) return SaveResult::kCancelled;
+        ::chmod(path_.c_str(), (st.st_mode & 07777) | S_IWUSR);
+    }
+
+    // 4: the file itself.
+    SafeWriteOptions o;
+    o.write = options.write;
+    if (path_.empty() || !safe_write_file(path_, data, o)) {
+        if (ui.show_error) ui.show_error(kSaveFailedMessage);
+        return SaveResult::kFailed;
+    }
+    modified_ = false;
+    saved_position_ = undo_position_;
+    notify(sender, kHintFullRedraw);
+    return SaveResult::kSaved;
+}
+
+}  // namespace lumora::editor
