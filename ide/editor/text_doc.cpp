@@ -154,6 +154,25 @@ void CTextDoc::after_edit(const void* sender) {
     notify(sender, kHintEdit);
 }
 
+namespace {
+// Recorded texts hold "\r\n" for every line break, so that removing them by
+// length (each break counting two bytes) takes exactly what was inserted.
+std::string with_crlf_breaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+}  // namespace
+
 std::string CTextDoc::raw_insert(std::string_view text, TextPos& pos) {
     if (pos.line < 0) pos.line = 0;
     if (pos.offset < 0) pos.offset = 0;
@@ -272,7 +291,7 @@ void CTextDoc::insert(const void* sender, std::string_view text, TextPos& pos, b
         r.offset = std::min(at.offset, old_len);
         r.line = at.line;
         r.text = pad;
-        r.text.append(text);
+        r.text += text.find_first_of("\r\n") == std::string_view::npos ? std::string(text) : with_crlf_breaks(text);
         push(std::move(r));
     }
     after_edit(sender);
