@@ -1,0 +1,223 @@
+#include "converters/gridex/gridex_app.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "common/bmp.h"
+#include "converters/gridex/gridex_test_picture.h"
+
+namespace lumora::gridex {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Canvas;
+using test::pattern;
+
+class GridexApp : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string templ = (fs::temp_directory_path() / "gridex_test_XXXXXX").string();
+        ASSERT_NE(mkdtemp(templ.data()), nullptr);
+        dir_ = templ;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    void write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                          static_cast<std::streamsize>(bytes.size()));
+    }
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(path(name), std::ios::binary) << text;
+    }
+    std::vector<uint8_t> read(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    int run_with(std::vector<std::string> args) {
+        std::ostringstream out;
+        const int status = run(args, out);
+        output_ = out.str();
+        return status;
+    }
+    // The usual four names inside the temporary folder.
+    std::vector<std::string> files() const { return {path("a.ini"), path("a.bmp"), path("a.map"), path("a.atr")}; }
+
+    // 64×32 picture: map 2×2 cells at (0,0); parts 2 at (16,0); attributes at (32,0) 16×16.
+    Canvas scene() const {
+        Canvas c(64, 32);
+        c.draw(16, 0, pattern(1));
+        c.draw(24, 0, pattern(2));
+        c.draw(0, 0, pattern(2), true);
+        c.draw(8, 0, pattern(1));
+        c.draw(0, 8, pattern(1), false, true);
+        c.draw_in_palette(8, 8, pattern(2), 0, true, true);
+        c.set(32, 0, 0x4B);
+        c.set(48, 0, 0x4C);
+        return c;
+    }
+    static constexpr const char* kIni = "0,0,16,16 \n32,0 \n16,0,16,8 \n256\n";
+
+    fs::path dir_;
+    std::string output_;
+};
+
+TEST_F(GridexApp, ConvertsAndWritesBothFiles) {
+    write("a.ini", kIni);
+    write("a.bmp", scene().bmp());
+    EXPECT_EQ(run_with(files()), kExitOk);
+    EXPECT_EQ(output_, "");
+    // 0x4001+256, 0x0000+256, 0x8000+256, 0xC001+256, little-endian.
+    EXPECT_EQ(read("a.map"), (std::vector<uint8_t>{0x01, 0x41, 0x00, 0x01, 0x00, 0x81, 0x01, 0xC1}));
+    // One block (16×16 map): high nibble 0xB, low nibble from the block beyond.
+    EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{0xBC}));
+}
+
+TEST_F(GridexApp, UsageAndArgumentErrors) {
+    EXPECT_EQ(run_with({"-?"}), kExitOk);
+    EXPECT_EQ(output_, "gridex ini_file bmp_file map_file\n");
+    EXPECT_EQ(run_with({"a", "/?", "b"}), kExitOk);
+    EXPECT_EQ(output_, "gridex ini_file bmp_file map_file\n");
+    EXPECT_EQ(run_with({"a", "-v", "b", "c"}), kExitUsage);
+    EXPECT_EQ(output_, "gridex ini_file bmp_file map_file\nargument error\n");
+    EXPECT_EQ(run_with({}), kExitUsage);
+    EXPECT_EQ(run_with({"--help"}), kExitOk);
+    EXPECT_EQ(output_.rfind("gridex ini_file bmp_file map_file\n", 0), 0u);
+
+    // Other options are ignored, and absolute paths are file names.
+    write("a.ini", kIni);
+    write("a.bmp", scene().bmp());
+    auto args = files();
+    args.insert(args.begin() + 1, "-x");
+    EXPECT_EQ(run_with(args), kExitOk) << output_;
+    EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{0xBC}));
+}
+
+TEST_F(GridexApp, PictureChecksPrintTheirMessagesAndWriteNothing) {
+    write("a.ini", kIni);
+    const std::string bmp = path("a.bmp");
+    std::map<std::string, std::vector<uint8_t>> cases;
+    testdata::BmpLayout four;
+    four.bit_count = 4;
+    four.width = 16;
+    four.height = 8;
+    cases["Grp_Cnv_Bmp:" + bmp + " file is 4bit BMP not support\n"] =
+        testdata::build_bmp(four, std::vector<uint32_t>(128, 1));
+    cases["Grp_Cnv_Bmp:" + bmp + " file is width100 height8 BMP not support\n"] = Canvas(100, 8).bmp();
+    cases["Map_Cnv_Bmp:" + bmp + " file is not BMP\n"] = {'P', 'K', 3, 4, 0, 0, 0, 0, 0};
+    auto cut = scene().bmp();
+    cut.resize(cut.size() - 10);
+    cases["Map_Cnv_Bmp:" + bmp + " file read error\n"] = cut;
+    testdata::BmpLayout rle;
+    rle.compression = 1;
+    cases["Grp_Cnv_Bmp:" + bmp + " file is compressed BMP not support\n"] = scene().bmp(rle);
+
+    for (const auto& [message, bytes] : cases) {
+        write("a.bmp", bytes);
+        EXPECT_EQ(run_with(files()), kExitFailed);
+        EXPECT_EQ(output_, message);
+        EXPECT_FALSE(fs::exists(path("a.map")));
+        EXPECT_FALSE(fs::exists(path("a.atr")));
+    }
+}
+
+TEST_F(GridexApp, Width104HasRowsOf104Bytes) {
+    // 104 is a multiple of 8 and of 4: no row padding. A map cell at the right
+    // edge must still be read from the right bytes.
+    Canvas c(104, 16);
+    c.draw(96, 0, pattern(3));  // part 0
+    c.draw(88, 8, pattern(3), true);
+    c.draw(96, 8, pattern(3));
+    write("a.ini", "88,8,16,8 \n0,0 \n96,0,8,8 \n0\n");
+    write("a.bmp", c.bmp());
+    ASSERT_EQ(run_with(files()), kExitOk) << output_;
+    EXPECT_EQ(read("a.map"), (std::vector<uint8_t>{0x00, 0x40, 0x00, 0x00}));
+    auto h = parse_bmp_header(read("a.bmp"));
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->row_stride(), 104u);
+}
+
+TEST_F(GridexApp, ReadFailuresOfTheSettingsFile) {
+    write("a.bmp", scene().bmp());
+    EXPECT_EQ(run_with(files()), kExitFailed);
+    EXPECT_EQ(output_, "file open error " + path("a.ini") + "\nMap_Cnv_Bmp:" + path("a.ini") + " file read error\n");
+
+    write("a.ini", std::string());
+    EXPECT_EQ(run_with(files()), kExitFailed);
+    EXPECT_EQ(output_, "Map_Cnv_Bmp:" + path("a.ini") + " file read error\n");
+
+    fs::create_directory(path("dir.ini"));
+    auto args = files();
+    args[0] = path("dir.ini");
+    EXPECT_EQ(run_with(args), kExitFailed);
+    EXPECT_EQ(output_, "File_Read_Heap: " + path("dir.ini") + " file read error\nMap_Cnv_Bmp:" + path("dir.ini") +
+                           " file read error\n");
+
+    write("a.ini", "0,0,16,16\n");
+    EXPECT_EQ(run_with(files()), kExitFailed);
+    EXPECT_EQ(output_, "Map_Cnv_Bmp:" + path("a.ini") + " file has too few values\n");
+    EXPECT_FALSE(fs::exists(path("a.map")));
+}
+
+TEST_F(GridexApp, DisagreementLeavesEarlierOutputsAlone) {
+    write("a.ini", kIni);
+    Canvas c = scene();
+    c.set(12, 10, 0x99);
+    write("a.bmp", c.bmp());
+    write("a.map", std::string("old map"));
+    EXPECT_EQ(run_with(files()), kExitFailed);
+    EXPECT_EQ(output_, path("a.bmp") + " map parts disagreement x8 y8\n");
+    EXPECT_EQ(read("a.map"), (std::vector<uint8_t>{'o', 'l', 'd', ' ', 'm', 'a', 'p'}));
+    EXPECT_FALSE(fs::exists(path("a.atr")));
+}
+
+TEST_F(GridexApp, MapFileThatCannotBeCreatedStillWritesAttributes) {
+    write("a.ini", kIni);
+    write("a.bmp", scene().bmp());
+    auto args = files();
+    args[2] = path("missing/a.map");
+    EXPECT_EQ(run_with(args), kExitFailed);
+    EXPECT_EQ(output_, "file open error " + path("missing/a.map") + "\n");
+    EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{0xBC}));
+}
+
+TEST_F(GridexApp, AreaOutsideThePictureIsAnError) {
+    write("a.ini", "0,0,16,16 \n32,0 \n16,24,16,16 \n0\n");
+    write("a.bmp", scene().bmp());
+    EXPECT_EQ(run_with(files()), kExitFailed);
+    EXPECT_EQ(output_, "Map_Cnv_Bmp:" + path("a.bmp") + " parts area lies outside the picture\n");
+}
+
+TEST_F(GridexApp, ProgramExitStatusesSeenByAShell) {
+    auto shell = [&](const std::string& args, std::string& out) {
+        const std::string cmd = std::string(LUMORA_BIN_DIR) + "/gridex " + args;
+        FILE* p = popen(cmd.c_str(), "r");
+        if (!p) return -1;
+        char buf[256];
+        out.clear();
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        const int st = pclose(p);
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    };
+    std::string out;
+    EXPECT_EQ(shell("-?", out), 0);
+    EXPECT_EQ(out, "gridex ini_file bmp_file map_file\n");
+    EXPECT_EQ(shell("a b", out), 1);
+    EXPECT_EQ(out, "gridex ini_file bmp_file map_file\nargument error\n");
+    write("a.ini", kIni);
+    write("a.bmp", scene().bmp());
+    EXPECT_EQ(shell(path("a.ini") + " " + path("a.bmp") + " " + path("a.map") + " " + path("a.atr"), out), 0);
+    EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{0xBC}));
+    EXPECT_EQ(shell(path("nope.ini") + " " + path("a.bmp") + " x y", out), 2);
+}
+
+}  // namespace
+}  // namespace lumora::gridex

@@ -1,0 +1,13 @@
+// gridex: 8-bit BMP to tile map and block attributes.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "converters/gridex/gridex_app.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const int status = lumora::gridex::run(args, std::cout);
+    std::cout.flush();
+    return status;
+}
