@@ -1,0 +1,244 @@
+#include "ide/build/builder.h"
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <vector>
+
+#include "common/cp932.h"
+#include "ide/build/build_commands.h"
+#include "ide/project/project_creation.h"
+
+namespace lumora::ide {
+
+namespace {
+
+struct FileTime {
+    bool exists = false;
+    struct timespec mtime {};
+};
+
+FileTime file_time(const std::string& path) {
+    struct stat st {};
+    FileTime t;
+    if (::stat(path.c_str(), &st) != 0) return t;
+    t.exists = true;
+    t.mtime = st.st_mtim;
+    return t;
+}
+
+bool earlier(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+const std::string& compiling_line() {
+    static const std::string line = cp932::from_utf8("ｺﾝﾊﾟｲﾙ中...");
+    return line;
+}
+
+const std::string& linking_line() {
+    static const std::string line = cp932::from_utf8("ﾘﾝｸ中...");
+    return line;
+}
+
+}  // namespace
+
+bool needs_compile(const std::string& source, const std::string& object) {
+    const FileTime s = file_time(source);
+    if (!s.exists) return false;
+    const FileTime o = file_time(object);
+    return !o.exists || !earlier(s.mtime, o.mtime);
+}
+
+Builder::Builder(CKelvaneDoc& doc, BuildSettings settings, BuildHooks hooks)
+    : doc_(doc), settings_(std::move(settings)), hooks_(std::move(hooks)) {}
+
+std::tm Builder::now() const {
+    if (hooks_.local_time) return hooks_.local_time();
+    const std::time_t t = std::time(nullptr);
+    std::tm tm {};
+    ::localtime_r(&t, &tm);
+    return tm;
+}
+
+long long Builder::seconds() const {
+    if (hooks_.seconds) return hooks_.seconds();
+    return static_cast<long long>(std::time(nullptr));
+}
+
+void Builder::refresh() {
+    if (hooks_.refresh) hooks_.refresh();
+}
+
+void Builder::plain(const std::string& sjis_text) { doc_.messages().add_message(sjis_text, false); }
+
+void Builder::time_line(const char* prefix) {
+    const std::tm tm = now();
+    plain(prefix + clock_text(tm.tm_hour, tm.tm_min, tm.tm_sec));
+}
+
+ToolOutcome Builder::run_tool(const std::string& command_line) {
+    const platform::PathStyle style = doc_.path_style();
+    ToolHooks hooks;
+    hooks.tool_line = [this](std::string line) { doc_.messages().add_tool_line(line); };
+    hooks.plain_line = [this, style](std::string line) { plain(platform::name_to_sjis(line, style)); };
+    hooks.pump = hooks_.pump;
+    hooks.refresh = hooks_.refresh;
+    return runner_.run(command_line, doc_.project_folder(), hooks);
+}
+
+BuildResult Builder::build(BuildKind kind) {
+    BuildResult r;
+    if (hooks_.save_documents) hooks_.save_documents();
+    if (doc_.path().empty()) return r;
+    if (kind == BuildKind::Normal && doc_.settings_changed() && hooks_.ask_full_build &&
+        hooks_.ask_full_build(kFullBuildQuestion)) {
+        kind = BuildKind::Full;
+    }
+    doc_.set_settings_changed(false);
+    doc_.set_building(true);
+    r.started = true;
+
+    OutputList& out = doc_.messages();
+    out.clear();
+    if (hooks_.show_output) hooks_.show_output();
+    refresh();
+
+    const long long start = seconds();
+    time_line("Build Start ");
+
+    const ProjectRecord& record = doc_.record();
+    const platform::PathStyle style = doc_.path_style();
+    const BuildFolders folders = build_folders(doc_.project_folder(), settings_.compiler_folder,
+                                               settings_.platform_folder, record.output_folder, style);
+    const std::string name = platform::name_from_sjis(record.name, style);
+
+    struct Unit {
+        std::string source;
+        std::string object;
+    };
+    std::vector<Unit> units;
+    std::vector<size_t> to_compile;
+    for (const SourceItem& item : record.sources) {
+        Unit unit{source_argument(item.path, folders), object_path(item.path, folders)};
+        const bool compile = kind == BuildKind::Full ||
+                             needs_compile(item.path, platform::make_absolute(unit.object, folders.project, style));
+        if (compile) to_compile.push_back(units.size());
+        units.push_back(std::move(unit));
+    }
+
+    create_folder_tree(platform::make_absolute(record.output_folder, folders.project, style));
+
+    bool cancelled = false;
+    bool failed = false;
+    if (!to_compile.empty()) {
+        plain(compiling_line());
+        for (size_t index : to_compile) {
+            const Unit& unit = units[index];
+            plain(platform::name_to_sjis(unit.source + " -> " + unit.object, style));
+            const ToolOutcome outcome = run_tool(compile_command(folders, record.compile_options, unit.source, unit.object));
+            if (outcome == ToolOutcome::Cancelled) {
+                cancelled = true;
+                break;
+            }
+            if (outcome == ToolOutcome::FailedToStart) failed = true;
+            else ++r.compiled;
+        }
+    }
+
+    // Counted also after a cancel, so the closing line shows what was seen.
+    r.errors = out.count_kind(kCompileError) + out.count_kind(kLinkError);
+    r.warnings = out.count_kind(kCompileWarning) + out.count_kind(kLinkWarning);
+
+    if (!cancelled && !failed && r.errors == 0) {
+        plain(linking_line());
+        const size_t mark = out.size();
+        std::vector<std::string> objects;
+        objects.reserve(units.size());
+        for (const Unit& unit : units) objects.push_back(unit.object);
+        const ToolOutcome link = run_tool(
+            link_command(folders, record.link_options, startup_object(record.display_mode), objects, name));
+        r.errors += out.count_kind(kLinkError, mark);
+        r.warnings += out.count_kind(kLinkWarning, mark);
+        if (link == ToolOutcome::Cancelled) cancelled = true;
+        else if (link == ToolOutcome::FailedToStart) failed = true;
+        else r.linked = true;
+
+        if (r.linked && r.errors == 0) {
+            const ToolOutcome convert = run_tool(convert_command(folders, name));
+            if (convert == ToolOutcome::Cancelled) {
+                cancelled = true;
+            } else if (convert == ToolOutcome::FailedToStart) {
+                failed = true;
+            } else {
+                const ToolOutcome pack = run_tool(pack_command(folders, name));
+                if (pack == ToolOutcome::Cancelled) cancelled = true;
+                else if (pack == ToolOutcome::FailedToStart) failed = true;
+                else r.packed = true;
+            }
+        }
+    }
+    r.cancelled = cancelled;
+    r.tool_failed = failed;
+
+    time_line("Build End ");
+    plain("Build Time = " + elapsed_text(seconds() - start) + " : Error = " + std::to_string(r.errors) +
+          ", Warning = " + std::to_string(r.warnings));
+    refresh();
+
+    // A tool that could not start left no fresh file entry behind; sending
+    // the one of an earlier build would run old code, so that build does not
+    // transfer either.
+    if (r.errors == 0 && !cancelled && !failed && record.auto_transfer && hooks_.transfer_and_run) {
+        r.transfer_attempted = true;
+        r.transfer_ok = hooks_.transfer_and_run();
+    }
+
+    doc_.set_building(false);
+    if (hooks_.beep) hooks_.beep();
+    return r;
+}
+
+BuildResult Builder::compile_one(const std::string& source_path) {
+    BuildResult r;
+    if (doc_.find_list(source_path) != FileList::Sources) {
+        if (hooks_.show_message) hooks_.show_message(kNotASourceMessage);
+        return r;
+    }
+    if (hooks_.save_documents) hooks_.save_documents();
+    if (doc_.path().empty()) return r;
+
+    const ProjectRecord& record = doc_.record();
+    const platform::PathStyle style = doc_.path_style();
+    const BuildFolders folders = build_folders(doc_.project_folder(), settings_.compiler_folder,
+                                               settings_.platform_folder, record.output_folder, style);
+    create_folder_tree(platform::make_absolute(record.output_folder, folders.project, style));
+    doc_.set_building(true);
+    r.started = true;
+    OutputList& out = doc_.messages();
+    out.clear();
+    if (hooks_.show_output) hooks_.show_output();
+    refresh();
+
+    const long long start = seconds();
+    time_line("Compile Start ");
+    const std::string source = source_argument(source_path, folders);
+    const std::string object = object_path(source_path, folders);
+    plain(platform::name_to_sjis(source + " -> " + object, style));
+    const ToolOutcome outcome = run_tool(compile_command(folders, record.compile_options, source, object));
+    r.cancelled = outcome == ToolOutcome::Cancelled;
+    r.tool_failed = outcome == ToolOutcome::FailedToStart;
+    if (outcome == ToolOutcome::Ran) r.compiled = 1;
+
+    r.errors = out.count_kind(kCompileError);
+    r.warnings = out.count_kind(kCompileWarning);
+    time_line("Compile End ");
+    plain("Compile Time = " + elapsed_text(seconds() - start) + " : Error = " + std::to_string(r.errors) +
+          ", Warning = " + std::to_string(r.warnings));
+    refresh();
+    doc_.set_building(false);
+    if (hooks_.beep) hooks_.beep();
+    return r;
+}
+
+}  // namespace lumora::ide
