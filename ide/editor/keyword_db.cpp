@@ -90,6 +90,38 @@ void add_entry(KeywordSet& set, std::string_view line) {
 
 }  // namespace
 
+KeywordDatabase::KeywordDatabase(const KeywordDatabase& other)
+    : sets_(other.sets_), enabled_{other.enabled_[0], other.enabled_[1]} {
+    rebuild_index();
+}
+
+KeywordDatabase::KeywordDatabase(KeywordDatabase&& other) noexcept
+    : sets_(std::move(other.sets_)), enabled_{other.enabled_[0], other.enabled_[1]} {
+    rebuild_index();
+    other.index_.clear();
+}
+
+KeywordDatabase& KeywordDatabase::operator=(const KeywordDatabase& other) {
+    if (this != &other) {
+        sets_ = other.sets_;
+        enabled_[0] = other.enabled_[0];
+        enabled_[1] = other.enabled_[1];
+        rebuild_index();
+    }
+    return *this;
+}
+
+KeywordDatabase& KeywordDatabase::operator=(KeywordDatabase&& other) noexcept {
+    if (this != &other) {
+        sets_ = std::move(other.sets_);
+        enabled_[0] = other.enabled_[0];
+        enabled_[1] = other.enabled_[1];
+        rebuild_index();
+        other.index_.clear();
+    }
+    return *this;
+}
+
 KeywordDatabase KeywordDatabase::parse(std::string_view text) {
     KeywordDatabase db;
     bool in_set = false;

@@ -33,6 +33,13 @@ int32_t keyword_hash(std::string_view text);
 
 class KeywordDatabase {
 public:
+    KeywordDatabase() = default;
+    // The lookup index points into the sets, so copies build their own.
+    KeywordDatabase(const KeywordDatabase& other);
+    KeywordDatabase(KeywordDatabase&& other) noexcept;
+    KeywordDatabase& operator=(const KeywordDatabase& other);
+    KeywordDatabase& operator=(KeywordDatabase&& other) noexcept;
+
     // Parses the text of a database file. Never fails: malformed lines give
     // empty fields.
     static KeywordDatabase parse(std::string_view text);
