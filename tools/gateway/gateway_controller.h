@@ -39,6 +39,8 @@ public:
     void shutdown();
 
     const std::string& port_name() const { return port_name_; }
+    // The device behind the open port.
+    const std::string& port_device() const { return reader_->device(); }
     int speed() const { return speed_; }
     bool port_open() const { return reader_->is_open(); }
     int last_error() const { return reader_->last_error(); }

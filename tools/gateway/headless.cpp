@@ -41,6 +41,9 @@ int run_headless(const CommandLine& options) {
                      device ? device->c_str() : "?", std::strerror(controller.last_error()));
         return 1;
     }
+    std::fprintf(stderr, "VantaGatewayServer: %s (%s) open at %d bit/s\n", options.port.c_str(),
+                 controller.port_device().c_str(), options.speed);
+    std::fflush(stderr);
 
     int signal_number = 0;
     while (sigwait(&signals, &signal_number) != 0) {
