@@ -75,6 +75,7 @@ std::optional<std::vector<uint8_t>> build_capture_entry(std::span<const uint8_t>
 const char* describe(SendResult r) {
     switch (r) {
         case SendResult::Ok: return "sent";
+        case SendResult::Unconfirmed: return "sent; the receiver did not acknowledge the end";
         case SendResult::NoReceiver: return "no receiver asked for the data";
         case SendResult::Cancelled: return "cancelled by the receiver";
         case SendResult::TooManyRetries: return "too many retries";
@@ -132,19 +133,33 @@ SendResult xmodem_send(ByteStream& line, std::span<const uint8_t> data, const Se
             note(log, a == Answer::Nak ? "< NAK" : "# no answer");
         }
     }
-    for (int attempt = 0;; ++attempt) {
-        if (attempt > options.max_retries) return SendResult::TooManyRetries;
+    // Some receivers NAK the first EOT to make sure it was no line noise;
+    // they are answered after a short pause, as they clear their input first.
+    int silences = 0;
+    for (int naks = 0; naks <= options.max_retries;) {
         const uint8_t eot = EOT;
-        if (!line.write(&eot, 1)) return SendResult::LineError;
+        if (!line.write(&eot, 1)) return SendResult::Unconfirmed;
         note(log, "> EOT");
-        Answer a = wait_answer(line, options.answer_timeout_ms, false);
+        Answer a = wait_answer(line, options.eot_timeout_ms, false);
         if (a == Answer::Ack) {
             note(log, "< ACK");
             return SendResult::Ok;
         }
         if (a == Answer::Cancel) return SendResult::Cancelled;
-        if (a == Answer::LineError) return SendResult::LineError;
+        if (a == Answer::LineError) break;
+        if (a == Answer::Nak) {
+            note(log, "< NAK");
+            ++naks;
+            silences = 0;
+            uint8_t junk[64];
+            while (line.read(junk, sizeof junk, 100) > 0) {
+            }
+            continue;
+        }
+        if (++silences >= options.eot_tries) break;
     }
+    note(log, "# the end of transfer was not acknowledged");
+    return SendResult::Unconfirmed;
 }
 
 }  // namespace lumora::vconsole

@@ -30,9 +30,23 @@ struct SendOptions {
     int start_timeout_ms = 60000; // how long to wait for the receiver's first NAK
     int answer_timeout_ms = 10000;
     int max_retries = 10;         // per block
+    // Some receivers (lrzsz) take an EOT only when nothing follows it for up
+    // to two seconds, so EOT is not repeated sooner than that. A receiver
+    // that has all blocks may also flush its line as it closes and lose its
+    // ACK; after a few silent tries the transfer counts as delivered but
+    // unconfirmed.
+    int eot_timeout_ms = 3000;
+    int eot_tries = 2;
 };
 
-enum class SendResult { Ok, NoReceiver, Cancelled, TooManyRetries, LineError };
+enum class SendResult {
+    Ok,
+    Unconfirmed,  // every block was acknowledged, the end of transfer was not
+    NoReceiver,
+    Cancelled,
+    TooManyRetries,
+    LineError,
+};
 const char* describe(SendResult r);
 
 using LogFn = std::function<void(const std::string&)>;

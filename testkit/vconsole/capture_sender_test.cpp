@@ -64,6 +64,7 @@ struct Receiver {
     int damaged = 0;
     int repeats = 0;
     bool got_eot = false;
+    bool ack_eot = true;
 
     void run(int fd) {
         for (int i = 0; i < starts; ++i) ::write(fd, &start, 1);
@@ -74,6 +75,7 @@ struct Receiver {
         while (::read(fd, &b, 1) == 1) {
             if (buf.empty() && b == EOT) {
                 got_eot = true;
+                if (!ack_eot) continue;
                 uint8_t ack = ACK;
                 ::write(fd, &ack, 1);
                 return;
@@ -171,6 +173,21 @@ TEST(XmodemSend, AReceiverAskingForCrcGetsCrcBlocks) {
     t.join();
     EXPECT_EQ(r.data, padded(data));
     EXPECT_EQ(r.damaged, 1);
+}
+
+TEST(XmodemSend, AnUnacknowledgedEndAfterAllBlocksIsReportedApart) {
+    Pair p;
+    Receiver r;
+    r.ack_eot = false;
+    std::thread t([&] { r.run(p.fds[1]); });
+    FdStream line(p.fds[0]);
+    SendOptions o;
+    o.eot_timeout_ms = 50;
+    auto data = bmp_like(200);
+    EXPECT_EQ(xmodem_send(line, data, o), SendResult::Unconfirmed);
+    ::shutdown(p.fds[0], SHUT_RDWR);
+    t.join();
+    EXPECT_EQ(r.data, padded(data));
 }
 
 TEST(XmodemSend, CancelAndSilenceAreFailures) {
