@@ -1,0 +1,124 @@
+#include "converters/pictosrc/pictosrc_app.h"
+
+#include <cstdio>
+#include <new>
+
+#include "common/bmp.h"
+#include "converters/pictosrc/pictosrc_convert.h"
+#include "converters/pictosrc/pictosrc_text.h"
+
+namespace lumora::pictosrc {
+
+namespace {
+
+constexpr const char* kWrongCount = "パラメータ数が合いません";
+constexpr const char* kOpenFailed = "ファイルのオープンに失敗";
+constexpr const char* kNot24Bit = "24bitじゃありません";
+constexpr const char* kBadSize = "画像データのサイズが不正";
+constexpr const char* kReadDone = "ファイルの読み込み成功";
+constexpr const char* kReduceStart = "減色処理を開始します";
+constexpr const char* kPaletteCount = "現在のパレット数:";
+constexpr const char* kReduceDone = "減色完了";
+constexpr const char* kWriteDone = "ファイルへの出力完了";
+constexpr const char* kCreateFailed = "出力ファイルの作成に失敗: ";
+constexpr const char* kWriteFailed = "ファイルへの出力に失敗: ";
+constexpr const char* kNoMemory = "メモリが足りません";
+
+void say(std::ostream& out, const std::string& line) { out << line << "\n" << std::flush; }
+
+bool usable_header(const BmpHeader& h) {
+    // Core header, or an information header without compression (bit fields
+    // are accepted as a plain layout, as before).
+    return h.core_header || h.compression == 0 || h.compression == 3;
+}
+
+bool read_whole(const std::string& name, std::vector<uint8_t>& bytes) {
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) return false;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+bool write_text(const std::string& name, const std::string& text, std::ostream& out) {
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) {
+        say(out, kCreateFailed + name);
+        return false;
+    }
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok) say(out, kWriteFailed + name);
+    return ok;
+}
+
+int convert_file(const std::string& input, const std::string& output, std::ostream& out, MergeMethod method) {
+    std::vector<uint8_t> bytes;
+    const bool read = read_whole(input, bytes);
+    const auto header = read ? parse_bmp_header(bytes) : std::nullopt;
+    if (!header || !usable_header(*header)) {
+        say(out, kOpenFailed);
+        return kExitConverted;
+    }
+    if (header->bit_count != 24) {
+        say(out, kNot24Bit);
+        return kExitConverted;
+    }
+    if (header->width % 8 != 0 || header->height % 8 != 0) {
+        say(out, kBadSize);
+        return kExitConverted;
+    }
+    // Rows shorter than the header promises: the same complaint about the size.
+    const auto pixels = bmp_pixels(bytes, *header);
+    if (!pixels) {
+        say(out, kBadSize);
+        return kExitConverted;
+    }
+
+    ConvertHooks hooks;
+    hooks.tiles_done = [&] {
+        say(out, kReadDone);
+        say(out, kReduceStart);
+    };
+    hooks.merging = [&](size_t count) { say(out, kPaletteCount + std::to_string(count)); };
+    hooks.merging_done = [&] { say(out, kReduceDone); };
+    const auto result = convert(*pixels, method, hooks);
+    if (!result) {
+        say(out, kNoMemory);
+        return kExitConverted;
+    }
+    if (write_text(output, render(*result), out)) say(out, kWriteDone);
+    return kExitConverted;
+}
+
+int run_checked(const std::vector<std::string>& args, std::ostream& out, MergeMethod method) {
+    if (args.size() == 1 && args[0] == "--help") {
+        out << "usage: pictosrc input.bmp [output.h]\n"
+               "Converts a 24-bit BMP (width and height multiples of 8) into C arrays:\n"
+               "up to 16 palettes of 15 colours, the palette of every 8x8 tile and the\n"
+               "packed 4-bit pixels. The output defaults to a.h in the current folder.\n";
+        return kExitHelp;
+    }
+    if (args.empty() || args.size() > 2) {
+        say(out, kWrongCount);
+        return kExitArguments;
+    }
+    return convert_file(args[0], args.size() == 2 ? args[1] : "a.h", out, method);
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, MergeMethod method) {
+    try {
+        return run_checked(args, out, method);
+    } catch (const std::bad_alloc&) {
+        say(out, kNoMemory);
+        return kExitConverted;
+    }
+}
+
+
+}  // namespace lumora::pictosrc
