@@ -103,26 +103,37 @@ int PutwLink::read_byte(uint8_t& byte) {
     return 1;
 }
 
-int PutwLink::read_status() {
+std::optional<std::string> PutwLink::read_line() {
     std::string text;
-    for (;;) {
-        if (text.size() >= 1024) break;
+    while (text.size() < 1024) {
         uint8_t byte = 0;
-        if (read_byte(byte) <= 0) {
-            last_code_ = 0;
-            return 0;
-        }
+        if (read_byte(byte) <= 0) return std::nullopt;
         if (byte == '\n') break;
         text.push_back(static_cast<char>(byte));
     }
-    // "200\n" is too short to count, "200\r\n" is not: the CR is counted.
-    if (text.size() < 4) return 0;
+    return text;
+}
+
+namespace {
+int leading_number(std::string_view text) {
     long code = 0;
     for (char c : text) {
         if (c < '0' || c > '9') break;
         code = std::min<long>(code * 10 + (c - '0'), 999999999L);
     }
-    last_code_ = static_cast<int>(code);
+    return static_cast<int>(code);
+}
+}  // namespace
+
+int PutwLink::read_status() {
+    auto text = read_line();
+    if (!text) {
+        last_code_ = 0;
+        return 0;
+    }
+    // "200\n" is too short to count, "200\r\n" is not: the CR is counted.
+    if (text->size() < 4) return 0;
+    last_code_ = leading_number(*text);
     return last_code_;
 }
 
@@ -171,6 +182,20 @@ void PutwLink::defrag(const std::string& folder) {
 
 bool PutwLink::exec(const std::string& path) { return write_text("exec " + path + "\r\n"); }
 
+void PutwLink::take_refusal() {
+    // A console that cancels says why in the status lines after CAN CAN;
+    // keep that code (452 sends the caller into defrag and retry).
+    int reason = 0;
+    for (int lines = 0; lines < 16; ++lines) {
+        auto text = read_line();
+        if (!text) break;
+        size_t start = text->find_first_not_of(static_cast<char>(kCAN));
+        int code = start == std::string::npos ? 0 : leading_number(std::string_view(*text).substr(start));
+        if (reason == 0 && (code == 426 || code == 450 || code == 452 || code == 550)) reason = code;
+    }
+    last_code_ = reason;
+}
+
 bool PutwLink::upload(std::span<const uint8_t> entry_data, const std::string& folder) {
     if (!write_text("put " + folder + "\r\n")) return false;
     if (wait_for(350) != 350) return false;
@@ -198,6 +223,7 @@ bool PutwLink::upload(std::span<const uint8_t> entry_data, const std::string& fo
             }
             if (progress_) progress_(std::min(offset + kBlockData, total), total);
             if (read_byte(answer) <= 0 || (answer != kACK && answer != kNAK)) {
+                if (answer == kCAN) take_refusal();
                 debug("ACK無し\n");
                 return false;
             }

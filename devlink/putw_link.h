@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -78,6 +79,8 @@ private:
     bool write_text(const std::string& text);
     int read_byte(uint8_t& byte);  // 1, 0 time-out, -1 error
     void debug(const char* text);
+    void take_refusal();
+    std::optional<std::string> read_line();  // nullopt when a read brings nothing
 
     std::mutex lock_;
     std::unique_ptr<SerialLine> own_;

@@ -184,6 +184,18 @@ TEST_F(PutwFixture, RejectedBlockIsResentAFewTimesThenGivenUp) {
     EXPECT_EQ(c2.blocks.size(), static_cast<size_t>(kPutwBlockTries));
 }
 
+TEST_F(PutwFixture, RefusalAfterCanCanLeavesItsCodeForTheCaller) {
+    console.attach(line);
+    link.set_read_timeout(kPutwUploadReadMs);
+    console.block_answer = [](size_t, const std::vector<uint8_t>&) {
+        return ch(kCAN) + ch(kCAN) + "452 not enough space\r\n" + "200 later\r\n";
+    };
+    EXPECT_FALSE(link.upload(entry_data(10), "/rom0/"));
+    EXPECT_EQ(link.last_code(), 452);
+    EXPECT_EQ(debug, std::vector<std::string>{"ACK無し\n"});
+    EXPECT_EQ(console.eots, 0);
+}
+
 TEST_F(PutwFixture, CancelBetweenBlocksEndsWithEotAndCountsAsDone) {
     console.attach(line);
     link.set_read_timeout(kPutwUploadReadMs);
