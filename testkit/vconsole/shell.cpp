@@ -247,6 +247,32 @@ void ShellSession::start_put(TimePoint now) {
 }
 
 void ShellSession::receiving_byte(uint8_t b, TimePoint now) {
+    // A sender that gave up in the middle (the transfer tool never resends a
+    // block) goes on with its next command. Text that forms a known command
+    // line between blocks ends the upload instead of leaving the shell deaf
+    // until its NAKs run out.
+    if (!rx_.in_frame()) {
+        if (b == '\r' && !up_.typed.empty()) {
+            Command cmd = parse_command(up_.typed);
+            std::string typed;
+            typed.swap(up_.typed);
+            if (cmd.kind != CommandKind::Unknown && cmd.kind != CommandKind::Empty &&
+                cmd.kind != CommandKind::BadArgument) {
+                log("# command during upload, upload abandoned");
+                status(426, "upload abandoned", now);
+                state_ = State::Command;
+                line_ = typed;
+                after_cr_ = false;
+                command_byte('\r', now);
+                return;
+            }
+        } else if (b >= 0x20 && b < 0x7F && up_.typed.size() < kMaxLine) {
+            up_.typed += static_cast<char>(b);
+            return;
+        } else {
+            up_.typed.clear();
+        }
+    }
     auto frame = rx_.feed(b);
     if (rx_.in_frame()) up_.frame_deadline = now + ms(opt_.frame_timeout_ms);
     if (frame) on_frame(*frame, now);

@@ -72,6 +72,7 @@ private:
         int naks = 0;
         TimePoint nak_at;
         TimePoint frame_deadline;
+        std::string typed;  // text between blocks: a command line abandons the upload
     };
 
     void command_byte(uint8_t b, TimePoint now);

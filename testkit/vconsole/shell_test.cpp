@@ -254,6 +254,21 @@ TEST(Shell, ABlockCutShortIsDroppedAndNaked) {
     EXPECT_EQ(c.send(b), "\x06");
 }
 
+TEST(Shell, ACommandLineBetweenBlocksAbandonsTheUpload) {
+    Console c;
+    c.type("stty -echo\r");
+    c.type("put /rom0/\r\n");  // the LF arrives while receiving and is noise
+    auto entry = entry_bytes("GONE", 300);
+    EXPECT_EQ(c.send(block_of(entry, 0)), "\x06");
+    EXPECT_EQ(c.send(block_of(entry, 1)), "\x06");
+    // Text that is no command (or junk between blocks) changes nothing.
+    EXPECT_EQ(c.type("hello\r"), "");
+    EXPECT_EQ(c.s.state(), ShellSession::State::Receiving);
+    EXPECT_EQ(c.type("exec /rom0/GONE\r\n"), "426 upload abandoned\r\n550 GONE: no such file\r\n");
+    EXPECT_EQ(c.s.state(), ShellSession::State::Command);
+    EXPECT_TRUE(c.stored.empty());
+}
+
 TEST(Shell, ExecAnswers125ThenFinishesAfterTheRunTime) {
     ShellOptions o;
     o.exec_run_ms = 500;
