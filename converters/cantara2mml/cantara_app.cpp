@@ -1,0 +1,82 @@
+#include "converters/cantara2mml/cantara_app.h"
+
+#include <cstdio>
+#include <new>
+
+#include "converters/cantara2mml/cantara_mml.h"
+#include "converters/cantara2mml/cantara_save.h"
+
+namespace lumora::cantara {
+
+namespace {
+
+constexpr const char* kUsage = "usage: cantara2mml infile outfile\n";
+
+bool read_whole(const std::string& name, std::vector<uint8_t>& bytes) {
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) return false;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+int convert(const std::string& input, const std::string& output, std::ostream& out) {
+    std::vector<uint8_t> bytes;
+    if (!read_whole(input, bytes)) {
+        out << input << " file not found\n";
+        return kExitFailed;
+    }
+    SaveStatus status = SaveStatus::Ok;
+    const auto score = parse_save(bytes, &status);
+    if (status == SaveStatus::NotSave) {
+        out << input << " file is not a cantara saver\n";
+        return kExitFailed;
+    }
+    out << "reading\n";
+    if (!score) {
+        // Converting half a score would give music that silently stops.
+        out << input << " file is truncated\n";
+        return kExitFailed;
+    }
+    const MmlResult mml = to_mml(*score);
+    for (const std::string& w : mml.warnings) out << "warning: " << w << "\n";
+    out << "writing\n";
+    std::FILE* f = std::fopen(output.c_str(), "wb");
+    if (!f) {
+        out << output << " file cannot be created\n";
+        return kExitFailed;
+    }
+    bool ok = std::fwrite(mml.text.data(), 1, mml.text.size(), f) == mml.text.size();
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok) {
+        out << output << " file write error\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out) {
+    if (!args.empty() && args[0] == "--help") {
+        out << kUsage
+            << "Converts a two-part score saved by Cantara into MML text\n"
+               "(tempo, part headers, octaves, spelled notes, one bar per line).\n";
+        return kExitOk;
+    }
+    if (args.size() < 2) {
+        out << kUsage;
+        return kExitFailed;
+    }
+    try {
+        return convert(args[0], args[1], out);
+    } catch (const std::bad_alloc&) {
+        out << args[0] << " file is too large\n";
+        return kExitFailed;
+    }
+}
+
+}  // namespace lumora::cantara
