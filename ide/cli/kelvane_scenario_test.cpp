@@ -362,3 +362,25 @@ TEST_F(Kelvane, UnusableProjectsAndCommandLines) {
 
 }  // namespace
 }  // namespace lumora::ide
+
+namespace lumora::ide {
+namespace {
+
+TEST_F(Kelvane, SampleProjectBuilds) {
+    const fs::path sample = fs::path(LUMORA_SOURCE_DIR) / "testkit/toolchain/sample/hello";
+    const std::string copy = tmp_ / "hello";
+    fs::copy(sample, copy, fs::copy_options::recursive);
+    Outcome r = kelvane({"--rebuild", copy + "/hello.lmp", "--platform-folder", kSdk, "--compiler-folder", kCompiler});
+    EXPECT_EQ(r.status, 0) << r.dump();
+    EXPECT_TRUE(r.has("hello.c -> bin/hello.Obj")) << r.dump();
+    EXPECT_TRUE(r.has("src/draw.c -> bin/draw.Obj")) << r.dump();
+    EXPECT_EQ(counters(r), std::make_pair(0, 0));
+    const std::string fx = slurp(copy + "/bin/hello.fx");
+    std::vector<uint8_t> bytes(fx.begin(), fx.end());
+    auto entry = devlink::read_entry(bytes);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->info(), "Hello, Lumora");
+}
+
+}  // namespace
+}  // namespace lumora::ide
