@@ -384,3 +384,28 @@ TEST_F(Kelvane, SampleProjectBuilds) {
 
 }  // namespace
 }  // namespace lumora::ide
+
+namespace lumora::ide {
+namespace {
+
+TEST(DemoBuildCycle, RunsTheWholeCycleAndCleansUp) {
+    testing::TempDir tmp;
+    testing::ChildSpec s;
+    s.argv = {std::string(LUMORA_SOURCE_DIR) + "/scripts/demo-build-cycle", kBin};
+    s.env = {"TMPDIR=" + tmp.path()};
+    s.capture_stderr = true;
+    auto child = testing::Child::start(s);
+    ASSERT_TRUE(child);
+    auto status = child->wait(120000);
+    ASSERT_TRUE(status) << "the demo did not end by itself";
+    EXPECT_EQ(*status, 0) << child->out() << child->err();
+    const Lines lines = split(child->out());
+    auto at = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) - lines.begin(); };
+    EXPECT_LT(at("hello.c -> hello.Obj"), at("転送開始"));
+    EXPECT_LT(at("転送終了"), at("実行終了"));
+    EXPECT_LT(at("実行終了"), static_cast<long>(lines.size()));
+    EXPECT_TRUE(fs::is_empty(tmp.path())) << "the demo left its folder behind";
+}
+
+}  // namespace
+}  // namespace lumora::ide
