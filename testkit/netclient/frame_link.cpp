@@ -42,9 +42,12 @@ bool FrameLink::read_exact(uint8_t* out, size_t n, int timeout_ms) {
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) return false;
         const ssize_t k = ::read(fd_, out + got, n - got);
-        if (k > 0) got += static_cast<size_t>(k);
-        else if (k < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        else return false;
+        if (k > 0)
+            got += static_cast<size_t>(k);
+        else if (k < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        else
+            return false;
     }
     return true;
 }
@@ -87,7 +90,9 @@ std::vector<uint8_t> FrameLink::read_until_quiet(int quiet_ms, int max_ms) {
     return out;
 }
 
-void FrameLink::drain() { read_until_quiet(0, 0); }
+void FrameLink::drain() {
+    read_until_quiet(0, 0);
+}
 
 std::string hex_line(std::span<const uint8_t> bytes) {
     static const char kHex[] = "0123456789ABCDEF";

@@ -11,7 +11,7 @@
 namespace lumora::netclient {
 
 class FrameLink {
-public:
+  public:
     explicit FrameLink(int fd) : fd_(fd) {}
 
     bool send(std::span<const uint8_t> bytes);
@@ -25,7 +25,7 @@ public:
     // Drops anything waiting.
     void drain();
 
-private:
+  private:
     bool read_exact(uint8_t* out, size_t n, int timeout_ms);
 
     int fd_;

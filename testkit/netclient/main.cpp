@@ -17,14 +17,15 @@
 namespace {
 
 void usage(std::FILE* to) {
-    std::fprintf(to,
-                 "Usage: netclient (--port COMn | --device PATH | --fd N) [--speed N] [--timeout MS] "
-                 "[COMMAND...]\n"
-                 "Sends gateway request frames and prints \"S> bytes\" and \"R> bytes\" (\"R> -\": no reply).\n"
-                 "Without COMMAND arguments the commands are read from standard input, one per line.\n"
-                 "Exit status: 0 all requests answered, 1 some got no reply, 2 usage or script error,\n"
-                 "3 the line could not be opened or written.\n\n%s",
-                 lumora::netclient::script_help().c_str());
+    std::fprintf(
+        to,
+        "Usage: netclient (--port COMn | --device PATH | --fd N) [--speed N] [--timeout MS] "
+        "[COMMAND...]\n"
+        "Sends gateway request frames and prints \"S> bytes\" and \"R> bytes\" (\"R> -\": no reply).\n"
+        "Without COMMAND arguments the commands are read from standard input, one per line.\n"
+        "Exit status: 0 all requests answered, 1 some got no reply, 2 usage or script error,\n"
+        "3 the line could not be opened or written.\n\n%s",
+        lumora::netclient::script_help().c_str());
 }
 
 }  // namespace

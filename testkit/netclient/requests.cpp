@@ -14,10 +14,18 @@ Bytes request(uint8_t command_class, uint8_t code, const Bytes& args) {
     return f;
 }
 
-Bytes power_on() { return request(0x01, 0x02); }
-Bytes power_off() { return request(0x0F, 0xFF); }
-Bytes check_status() { return request(0x02, 0x01); }
-Bytes open_socket() { return request(0x11, 0x01); }
+Bytes power_on() {
+    return request(0x01, 0x02);
+}
+Bytes power_off() {
+    return request(0x0F, 0xFF);
+}
+Bytes check_status() {
+    return request(0x02, 0x01);
+}
+Bytes open_socket() {
+    return request(0x11, 0x01);
+}
 
 std::optional<Bytes> connect_socket(uint8_t slot, const std::string& ipv4, uint16_t port) {
     in_addr a{};
@@ -29,7 +37,9 @@ std::optional<Bytes> connect_socket(uint8_t slot, const std::string& ipv4, uint1
     return request(0x11, 0x03, args);
 }
 
-Bytes close_socket(uint8_t slot) { return request(0x11, 0x07, {slot}); }
+Bytes close_socket(uint8_t slot) {
+    return request(0x11, 0x07, {slot});
+}
 
 Bytes lookup(const std::string& name) {
     Bytes args(name.begin(), name.end());
@@ -43,8 +53,12 @@ Bytes send_socket(uint8_t slot, const std::string& data) {
     return request(0x11, 0x0E, args);
 }
 
-Bytes recv_line(uint8_t slot, uint8_t max) { return request(0x11, 0x0D, {slot, max}); }
-Bytes recv_buffer(uint8_t slot, uint8_t max) { return request(0x11, 0x0F, {slot, max}); }
+Bytes recv_line(uint8_t slot, uint8_t max) {
+    return request(0x11, 0x0D, {slot, max});
+}
+Bytes recv_buffer(uint8_t slot, uint8_t max) {
+    return request(0x11, 0x0F, {slot, max});
+}
 
 std::optional<std::string> unescape(const std::string& text) {
     std::string out;
@@ -55,11 +69,21 @@ std::optional<std::string> unescape(const std::string& text) {
         }
         if (++i >= text.size()) return std::nullopt;
         switch (text[i]) {
-            case 'r': out += '\r'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case '0': out += '\0'; break;
-            case '\\': out += '\\'; break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case '0':
+                out += '\0';
+                break;
+            case '\\':
+                out += '\\';
+                break;
             case 'x': {
                 const std::string hex = text.substr(i + 1, 2);
                 if (hex.size() != 2 || !std::isxdigit(static_cast<unsigned char>(hex[0])) ||
@@ -69,7 +93,8 @@ std::optional<std::string> unescape(const std::string& text) {
                 i += 2;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
     }
     return out;
@@ -174,7 +199,8 @@ std::optional<std::vector<Step>> parse_line(const std::string& line, std::string
             return std::nullopt;
         }
         const uint8_t max = static_cast<uint8_t>(*m);
-        return std::vector<Step>{{Step::Request, word == "recv-line" ? recv_line(*k, max) : recv_buffer(*k, max), 0}};
+        return std::vector<Step>{
+            {Step::Request, word == "recv-line" ? recv_line(*k, max) : recv_buffer(*k, max), 0}};
     }
     if (word == "raw") {
         Step s{Step::Raw, {}, 0};

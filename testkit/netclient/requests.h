@@ -28,7 +28,7 @@ Bytes recv_buffer(uint8_t slot, uint8_t max);
 // One script step.
 struct Step {
     enum Kind { Request, Raw, Sleep } kind = Request;
-    Bytes bytes;     // what to send
+    Bytes bytes;  // what to send
     int sleep_ms = 0;
 };
 

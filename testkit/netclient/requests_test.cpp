@@ -23,10 +23,13 @@ TEST(NetclientScript, CommandsBuildTheConsoleFrames) {
     EXPECT_EQ(one("  status  "), (Bytes{0x02, 0x00, 0x01, 0x01}));
     EXPECT_EQ(one("power-off"), (Bytes{0x0F, 0x00, 0x01, 0xFF}));
     // Family high byte first, port low byte first, address in network order, 8 spare bytes.
-    EXPECT_EQ(one("connect 2 127.0.0.1 8080"),
-              (Bytes{0x11, 0x00, 0x12, 0x03, 2, 0x00, 0x02, 0x90, 0x1F, 127, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(one("lookup localhost"), (Bytes{0x11, 0, 11, 0x08, 'l', 'o', 'c', 'a', 'l', 'h', 'o', 's', 't', 0}));
-    EXPECT_EQ(one("send 1 OK now\\r\\n"), (Bytes{0x11, 0, 10, 0x0E, 1, 'O', 'K', ' ', 'n', 'o', 'w', '\r', '\n'}));
+    EXPECT_EQ(
+        one("connect 2 127.0.0.1 8080"),
+        (Bytes{0x11, 0x00, 0x12, 0x03, 2, 0x00, 0x02, 0x90, 0x1F, 127, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(one("lookup localhost"),
+              (Bytes{0x11, 0, 11, 0x08, 'l', 'o', 'c', 'a', 'l', 'h', 'o', 's', 't', 0}));
+    EXPECT_EQ(one("send 1 OK now\\r\\n"),
+              (Bytes{0x11, 0, 10, 0x0E, 1, 'O', 'K', ' ', 'n', 'o', 'w', '\r', '\n'}));
     EXPECT_EQ(one("send 1 \\x00\\x7f"), (Bytes{0x11, 0, 4, 0x0E, 1, 0x00, 0x7F}));
     EXPECT_EQ(one("recv-line 3 0x80"), (Bytes{0x11, 0, 3, 0x0D, 3, 0x80}));
     EXPECT_EQ(one("recv-buf 3 20"), (Bytes{0x11, 0, 3, 0x0F, 3, 20}));
@@ -56,9 +59,11 @@ TEST(NetclientLink, ReadsFramesAndTheTwoOddRepliesAcrossSplitWrites) {
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
     FrameLink link(sv[0]);
     std::thread writer([fd = sv[1]] {
-        const Bytes parts[] = {{0x00, 0x55}, {0x55, 0x55, 0x55, 0x55},  // power-on, in two writes
-                               {0x0F, 0x00, 0x01, 0xFF, 0x00},        // power-off, five bytes
-                               {0x11, 0x00}, {0x07, 0x0D, 0x00, 0x04, 'O', 'K', '\r', '\n'}};
+        const Bytes parts[] = {{0x00, 0x55},
+                               {0x55, 0x55, 0x55, 0x55},        // power-on, in two writes
+                               {0x0F, 0x00, 0x01, 0xFF, 0x00},  // power-off, five bytes
+                               {0x11, 0x00},
+                               {0x07, 0x0D, 0x00, 0x04, 'O', 'K', '\r', '\n'}};
         for (const auto& p : parts) {
             ASSERT_EQ(::write(fd, p.data(), p.size()), static_cast<ssize_t>(p.size()));
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -5,7 +5,8 @@
 
 namespace lumora::netclient {
 
-RunStats run_steps(const std::vector<Step>& steps, FrameLink& link, const RunOptions& options, std::FILE* out) {
+RunStats run_steps(const std::vector<Step>& steps, FrameLink& link, const RunOptions& options,
+                   std::FILE* out) {
     RunStats stats;
     for (const Step& step : steps) {
         if (step.kind == Step::Sleep) {

@@ -22,6 +22,7 @@ struct RunStats {
 };
 
 // Prints "S> .." for every request sent and "R> .." for every reply ("R> -" when none).
-RunStats run_steps(const std::vector<Step>& steps, FrameLink& link, const RunOptions& options, std::FILE* out);
+RunStats run_steps(const std::vector<Step>& steps, FrameLink& link, const RunOptions& options,
+                   std::FILE* out);
 
 }  // namespace lumora::netclient

@@ -35,8 +35,10 @@ int poll_sliced(int fd, short events, int timeout_ms, const CancelFlag& cancel) 
         if (timeout_ms >= 0) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-            if (left <= 0) slice = 0;
-            else if (left < slice) slice = static_cast<int>(left);
+            if (left <= 0)
+                slice = 0;
+            else if (left < slice)
+                slice = static_cast<int>(left);
         }
         pollfd p{fd, events, 0};
         const int r = ::poll(&p, 1, slice);
@@ -57,11 +59,14 @@ void RealPauses::pause_ms(int ms, const CancelFlag& cancel) {
     while (!cancel.load()) {
         const auto now = Clock::now();
         if (now >= end) return;
-        std::this_thread::sleep_for(std::min<Clock::duration>(end - now, std::chrono::milliseconds(kSliceMs)));
+        std::this_thread::sleep_for(
+            std::min<Clock::duration>(end - now, std::chrono::milliseconds(kSliceMs)));
     }
 }
 
-int BsdSockets::open_stream() { return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+int BsdSockets::open_stream() {
+    return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
 
 bool BsdSockets::connect(int handle, const SocketAddress& address, const CancelFlag& cancel) {
     if (handle < 0 || address.family != AF_INET) return false;

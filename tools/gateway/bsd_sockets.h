@@ -6,7 +6,7 @@
 namespace lumora::gateway {
 
 class BsdSockets : public SocketApi {
-public:
+  public:
     int open_stream() override;
     bool connect(int handle, const SocketAddress& address, const CancelFlag& cancel) override;
     long send(int handle, std::span<const uint8_t> data, const CancelFlag& cancel) override;

@@ -90,7 +90,11 @@ std::optional<int> ChildGateway::stop(int signal_number, int timeout_ms) {
     return 128 + WTERMSIG(status);
 }
 
-std::string ChildGateway::out() const { return read_whole_file(dir_ + "/stdout"); }
-std::string ChildGateway::err() const { return read_whole_file(dir_ + "/stderr"); }
+std::string ChildGateway::out() const {
+    return read_whole_file(dir_ + "/stdout");
+}
+std::string ChildGateway::err() const {
+    return read_whole_file(dir_ + "/stderr");
+}
 
 }  // namespace lumora::gateway::testing

@@ -11,7 +11,7 @@
 namespace lumora::gateway::testing {
 
 class ChildGateway {
-public:
+  public:
     // Starts VantaGatewayServer --headless on COM1 (LUMORA_COM1 = the pty) with extra arguments.
     explicit ChildGateway(std::vector<std::string> extra_args = {});
     ~ChildGateway();
@@ -26,7 +26,7 @@ public:
     std::string out() const;
     std::string err() const;
 
-private:
+  private:
     std::optional<platform::PtyPair> pty_;
     std::string dir_;
     int pid_ = -1;

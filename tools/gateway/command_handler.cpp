@@ -35,12 +35,18 @@ std::string_view CommandHandler::status_text(std::span<const uint8_t> frame) {
     switch (cls) {
         case kPhone:
             switch (code) {
-                case 0x00: return "check PDC";
-                case 0x02: return "power ON";
-                case 0x08: return "dialup";
-                case 0x0A: return "hangup";
-                case 0x10: return "set PPP";
-                case 0x11: return "set DNS";
+                case 0x00:
+                    return "check PDC";
+                case 0x02:
+                    return "power ON";
+                case 0x08:
+                    return "dialup";
+                case 0x0A:
+                    return "hangup";
+                case 0x10:
+                    return "set PPP";
+                case 0x11:
+                    return "set DNS";
             }
             break;
         case kStatus:
@@ -51,13 +57,20 @@ std::string_view CommandHandler::status_text(std::span<const uint8_t> frame) {
             break;
         case kSocket:
             switch (code) {
-                case 0x01: return "open socket";
-                case 0x03: return "connect socket";
-                case 0x07: return "close socket";
-                case 0x08: return "gethstbyname";
-                case kRecvLine: return "recv a line";
-                case 0x0E: return "send socket";
-                case kRecvBuffer: return "recv a buffer";
+                case 0x01:
+                    return "open socket";
+                case 0x03:
+                    return "connect socket";
+                case 0x07:
+                    return "close socket";
+                case 0x08:
+                    return "gethstbyname";
+                case kRecvLine:
+                    return "recv a line";
+                case 0x0E:
+                    return "send socket";
+                case kRecvBuffer:
+                    return "recv a buffer";
             }
             break;
     }
@@ -97,13 +110,25 @@ HandleResult CommandHandler::handle(std::span<const uint8_t> frame, const Cancel
             break;
         case kSocket:
             switch (code) {
-                case 0x01: result.reply = open_socket(); break;
-                case 0x03: result.reply = connect_socket(args, cancel); break;
-                case 0x07: result.reply = close_socket(args); break;
-                case 0x08: result.reply = lookup_name(args, cancel); break;
+                case 0x01:
+                    result.reply = open_socket();
+                    break;
+                case 0x03:
+                    result.reply = connect_socket(args, cancel);
+                    break;
+                case 0x07:
+                    result.reply = close_socket(args);
+                    break;
+                case 0x08:
+                    result.reply = lookup_name(args, cancel);
+                    break;
                 case kRecvLine:
-                case kRecvBuffer: result.reply = receive(code, args, cancel); break;
-                case 0x0E: result.reply = send(args, cancel); break;
+                case kRecvBuffer:
+                    result.reply = receive(code, args, cancel);
+                    break;
+                case 0x0E:
+                    result.reply = send(args, cancel);
+                    break;
             }
             break;
     }
@@ -123,8 +148,8 @@ std::vector<uint8_t> CommandHandler::phone_command(uint8_t code, const CancelFla
         case 0x08:
             pauses_.pause_ms(500, cancel);
             connected_ = true;
-            return {0x01, 0x00, 0x15, 0x0B, 0x00, 0x08, 0x48, 0x01, 0xC0, 0xA8, 0x00, 0x01, 0xC0, 0xA8,
-                    0x00, 0x02, 0xC0, 0xA8, 0x00, 0x03, 0xC0, 0xA8, 0x00, 0x04};
+            return {0x01, 0x00, 0x15, 0x0B, 0x00, 0x08, 0x48, 0x01, 0xC0, 0xA8, 0x00, 0x01,
+                    0xC0, 0xA8, 0x00, 0x02, 0xC0, 0xA8, 0x00, 0x03, 0xC0, 0xA8, 0x00, 0x04};
         case 0x0A:
             pauses_.pause_ms(1, cancel);
             connected_ = false;
@@ -198,7 +223,8 @@ std::vector<uint8_t> CommandHandler::receive(uint8_t code, std::span<const uint8
         uint8_t byte = 0;
         if (sockets_.receive_byte(handle, byte) != 1) break;  // peer closed or error
         data.push_back(byte);
-        if (code == kRecvLine && data.size() > 2 && data[data.size() - 2] == '\r' && data.back() == '\n') break;
+        if (code == kRecvLine && data.size() > 2 && data[data.size() - 2] == '\r' && data.back() == '\n')
+            break;
     }
     if (data.empty()) return nothing;
     const auto count = static_cast<uint8_t>(data.size());

@@ -21,13 +21,13 @@ struct HandlerOptions {
 
 struct HandleResult {
     std::optional<std::vector<uint8_t>> reply;  // nothing is sent when empty
-    bool unknown = false;                        // not a command of the adapter
+    bool unknown = false;                       // not a command of the adapter
     uint8_t command_class = 0;
     uint8_t command_code = 0;
 };
 
 class CommandHandler {
-public:
+  public:
     CommandHandler(SocketApi& sockets, Pauses& pauses, HandlerOptions options = {});
 
     // The status text shown while a frame is handled ("unkown command!" for
@@ -41,7 +41,7 @@ public:
     bool connected() const { return connected_; }
     const SocketTable& sockets() const { return table_; }
 
-private:
+  private:
     std::vector<uint8_t> phone_command(uint8_t code, const CancelFlag& cancel);
     std::vector<uint8_t> open_socket();
     std::vector<uint8_t> connect_socket(std::span<const uint8_t> args, const CancelFlag& cancel);

@@ -60,23 +60,38 @@ TEST(CommandHandlerAdapter, RepliesInEveryState) {
         bool connected_after[3];
     };
     const Case cases[] = {
-        {frame(0x01, 0x00), {{1, 0, 3, 0, 0, 0x0F}, {1, 0, 3, 0, 0, 0x0F}, {1, 0, 3, 0, 0, 0x0F}},
-         {false, true, true}, {false, false, true}},
+        {frame(0x01, 0x00),
+         {{1, 0, 3, 0, 0, 0x0F}, {1, 0, 3, 0, 0, 0x0F}, {1, 0, 3, 0, 0, 0x0F}},
+         {false, true, true},
+         {false, false, true}},
         {frame(0x01, 0x02),
          {{0x00, 0x55, 0x55, 0x55, 0x55, 0x55}, {1, 0, 3, 2, 0x31, 0x30}, {1, 0, 3, 2, 0x31, 0x30}},
-         {true, true, true}, {false, false, true}},
-        {frame(0x01, 0x08, {0x12, 0x34}), {kDialupReply, kDialupReply, kDialupReply},
-         {false, true, true}, {true, true, true}},
-        {frame(0x01, 0x0A), {{1, 0, 2, 0x0B, 0xF3}, {1, 0, 2, 0x0B, 0xF3}, {1, 0, 2, 0x0B, 0xF3}},
-         {false, true, true}, {false, false, false}},
-        {frame(0x01, 0x10, {9}), {{1, 0, 2, 0x10, 1}, {1, 0, 2, 0x10, 1}, {1, 0, 2, 0x10, 1}},
-         {false, true, true}, {false, false, true}},
-        {frame(0x01, 0x11, {9}), {{1, 0, 2, 0x11, 1}, {1, 0, 2, 0x11, 1}, {1, 0, 2, 0x11, 1}},
-         {false, true, true}, {false, false, true}},
-        {frame(0x02, 0x01), {{2, 0, 2, 2, 0x00}, {2, 0, 2, 2, 0x02}, {2, 0, 2, 2, 0x03}},
-         {false, true, true}, {false, false, true}},
-        {frame(0x0F, 0xFF), {{0x0F, 0, 1, 0xFF, 0}, {0x0F, 0, 1, 0xFF, 0}, {0x0F, 0, 1, 0xFF, 0}},
-         {false, false, false}, {false, false, true}},
+         {true, true, true},
+         {false, false, true}},
+        {frame(0x01, 0x08, {0x12, 0x34}),
+         {kDialupReply, kDialupReply, kDialupReply},
+         {false, true, true},
+         {true, true, true}},
+        {frame(0x01, 0x0A),
+         {{1, 0, 2, 0x0B, 0xF3}, {1, 0, 2, 0x0B, 0xF3}, {1, 0, 2, 0x0B, 0xF3}},
+         {false, true, true},
+         {false, false, false}},
+        {frame(0x01, 0x10, {9}),
+         {{1, 0, 2, 0x10, 1}, {1, 0, 2, 0x10, 1}, {1, 0, 2, 0x10, 1}},
+         {false, true, true},
+         {false, false, true}},
+        {frame(0x01, 0x11, {9}),
+         {{1, 0, 2, 0x11, 1}, {1, 0, 2, 0x11, 1}, {1, 0, 2, 0x11, 1}},
+         {false, true, true},
+         {false, false, true}},
+        {frame(0x02, 0x01),
+         {{2, 0, 2, 2, 0x00}, {2, 0, 2, 2, 0x02}, {2, 0, 2, 2, 0x03}},
+         {false, true, true},
+         {false, false, true}},
+        {frame(0x0F, 0xFF),
+         {{0x0F, 0, 1, 0xFF, 0}, {0x0F, 0, 1, 0xFF, 0}, {0x0F, 0, 1, 0xFF, 0}},
+         {false, false, false},
+         {false, false, true}},
     };
     for (const Case& c : cases) {
         for (int state = 0; state < 3; ++state) {
@@ -196,8 +211,7 @@ TEST(CommandHandlerSockets, ConnectSwapsFamilyAndPortBytes) {
 TEST(CommandHandlerSockets, SendUsesTheSignedLengthRule) {
     Rig rig;
     rig.open();
-    EXPECT_EQ(rig.run(request(0x11, 0x0E, {0}, "GET / HTTP/1.0\r\n\r\n")),
-              (Bytes{0x11, 0, 3, 0x0E, 0, 18}));
+    EXPECT_EQ(rig.run(request(0x11, 0x0E, {0}, "GET / HTTP/1.0\r\n\r\n")), (Bytes{0x11, 0, 3, 0x0E, 0, 18}));
     EXPECT_EQ(rig.sockets.sent[100], with_text({}, "GET / HTTP/1.0\r\n\r\n"));
 
     Bytes f = frame(0x11, 0x0E, {0});

@@ -12,7 +12,7 @@
 namespace lumora::gateway::testing {
 
 class FakeSockets : public SocketApi {
-public:
+  public:
     // What the peer of a socket does, step by step: deliver bytes, pause, close.
     struct Event {
         enum Kind { Byte, Pause, Close, Error } kind;
@@ -38,9 +38,13 @@ public:
         auto& q = script[handle];
         if (q.empty()) return WaitResult::TimedOut;
         switch (q.front().kind) {
-            case Event::Pause: q.pop_front(); return WaitResult::TimedOut;
-            case Event::Error: return WaitResult::Failed;
-            default: return WaitResult::Readable;
+            case Event::Pause:
+                q.pop_front();
+                return WaitResult::TimedOut;
+            case Event::Error:
+                return WaitResult::Failed;
+            default:
+                return WaitResult::Readable;
         }
     }
     int receive_byte(int handle, uint8_t& byte) override {
@@ -81,13 +85,13 @@ public:
     std::vector<int> waits;
     std::vector<std::string> lookups;
 
-private:
+  private:
     int next_handle_ = 100;
     std::set<int> open_;
 };
 
 class CountingPauses : public Pauses {
-public:
+  public:
     void pause_ms(int ms, const CancelFlag&) override { pauses.push_back(ms); }
     std::vector<int> pauses;
 };

@@ -22,7 +22,7 @@ struct AssembledFrame {
 };
 
 class FrameAssembler {
-public:
+  public:
     static constexpr size_t kBufferSize = 256;
     static constexpr size_t kHeaderSize = 3;
 
@@ -39,7 +39,7 @@ public:
     size_t skipping() const { return skip_; }
     void reset();
 
-private:
+  private:
     // Runs the assembly rules over the buffer; true when a frame is complete
     // at its front (its length is returned in frame_len).
     bool complete_frame(bool powered, size_t& frame_len);

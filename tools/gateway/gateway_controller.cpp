@@ -14,13 +14,16 @@ GatewayController::GatewayController(SocketApi& sockets, Pauses& pauses, Handler
     : session_(std::make_unique<GatewaySession>(sockets, pauses, options)),
       reader_(std::make_unique<SerialReader>(*session_)) {}
 
-GatewayController::~GatewayController() { shutdown(); }
+GatewayController::~GatewayController() {
+    shutdown();
+}
 
 void GatewayController::set_hooks(std::function<void(std::string_view)> status,
                                   std::function<void(uint8_t, uint8_t, const CancelFlag&)> unknown) {
     SerialReader* reader = reader_.get();
-    session_->set_hooks(SessionHooks{std::move(status), std::move(unknown),
-                                     [reader](std::span<const uint8_t> bytes) { return reader->send(bytes); }});
+    session_->set_hooks(
+        SessionHooks{std::move(status), std::move(unknown),
+                     [reader](std::span<const uint8_t> bytes) { return reader->send(bytes); }});
 }
 
 bool GatewayController::choose_port(const std::string& port_name) {

@@ -12,7 +12,7 @@
 namespace lumora::gateway {
 
 class GatewayController {
-public:
+  public:
     static constexpr int kDefaultSpeed = 9600;
 
     // Real host sockets and delays.
@@ -45,7 +45,7 @@ public:
     bool port_open() const { return reader_->is_open(); }
     int last_error() const { return reader_->last_error(); }
 
-private:
+  private:
     std::unique_ptr<BsdSockets> own_sockets_;
     std::unique_ptr<RealPauses> own_pauses_;
     std::unique_ptr<GatewaySession> session_;

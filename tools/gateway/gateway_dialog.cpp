@@ -25,7 +25,6 @@ const char* const kCaption = "VantaGatewayServer";
 
 void default_message_box(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
-    box.setWindowModality(Qt::WindowModal);
     box.exec();
 }
 
@@ -114,7 +113,8 @@ GatewayDialog::GatewayDialog(GatewayController& controller, QWidget* parent)
     controller_.set_hooks(
         [this](std::string_view status) {
             const QString text = QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size()));
-            QMetaObject::invokeMethod(this, [this, text] { show_status(text); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, text] { show_status(text); }, Qt::QueuedConnection);
         },
         [this](uint8_t cls, uint8_t code, const CancelFlag& cancel) {
             // Frame handling waits while the box is up, as the console expects;
@@ -142,16 +142,22 @@ void GatewayDialog::start() {
     controller_.choose_port(port_list_->currentText().toStdString());
 }
 
-QString GatewayDialog::status_text() const { return status_->text(); }
+QString GatewayDialog::status_text() const {
+    return status_->text();
+}
 
 void GatewayDialog::on_port_chosen(int index) {
     // A port that cannot be opened leaves the gateway without a reader, silently.
     controller_.choose_port(port_list_->itemText(index).toStdString());
 }
 
-void GatewayDialog::on_speed_chosen(int baud) { controller_.choose_speed(baud); }
+void GatewayDialog::on_speed_chosen(int baud) {
+    controller_.choose_speed(baud);
+}
 
-void GatewayDialog::show_status(const QString& text) { status_->setText(text); }
+void GatewayDialog::show_status(const QString& text) {
+    status_->setText(text);
+}
 
 void GatewayDialog::show_unknown(uint8_t command_class, uint8_t command_code) {
     const QString text = QString::asprintf("unkown command (%02X:%02X)", command_class, command_code);

@@ -18,7 +18,7 @@ class GatewayController;
 
 class GatewayDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Shows the unknown-command box and returns when it is dismissed. The
     // default is a modal QMessageBox with the error icon; tests put in their own.
     using MessageBoxFn = std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
@@ -32,7 +32,7 @@ public:
 
     QString status_text() const;
 
-private:
+  private:
     void on_port_chosen(int index);
     void on_speed_chosen(int baud);
     void show_status(const QString& text);

@@ -28,7 +28,9 @@ using testing::read_whole_file;
 
 constexpr int kReply = 10000;  // generous: the machine may be busy
 
-Bytes text_bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes text_bytes(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 Bytes join(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -36,7 +38,7 @@ Bytes join(Bytes a, const Bytes& b) {
 
 // A TCP peer on 127.0.0.1 for the console's sockets.
 class LoopbackServer {
-public:
+  public:
     LoopbackServer() {
         listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a{};
@@ -72,14 +74,14 @@ public:
         return got;
     }
 
-private:
+  private:
     int listen_ = -1;
     uint16_t port_ = 0;
     std::vector<int> accepted_;
 };
 
 class GatewayScenario : public ::testing::Test {
-protected:
+  protected:
     void start(std::vector<std::string> args = {}) {
         gw_ = std::make_unique<ChildGateway>(std::move(args));
         ASSERT_TRUE(gw_->wait_ready()) << gw_->err();
@@ -154,15 +156,18 @@ TEST_F(GatewayScenario, SocketsAgainstALoopbackServer) {
     EXPECT_EQ(LoopbackServer::read_some(peer, 14), "HELO gateway\r\n");
 
     ASSERT_EQ(::write(peer, "OK\r\nrest", 8), 8);
-    EXPECT_EQ(ask(netclient::recv_line(0, 100)), join({0x11, 0x00, 0x07, 0x0D, 0x00, 0x04}, text_bytes("OK\r\n")));
+    EXPECT_EQ(ask(netclient::recv_line(0, 100)),
+              join({0x11, 0x00, 0x07, 0x0D, 0x00, 0x04}, text_bytes("OK\r\n")));
     EXPECT_EQ(ask(netclient::recv_buffer(0, 0x80)), (Bytes{0x11, 0x00, 0x03, 0x0F, 0x00, 0xFF}));
     // "rest" then a one-second pause ends the buffer.
-    EXPECT_EQ(ask(netclient::recv_buffer(0, 50)), join({0x11, 0x00, 0x07, 0x0F, 0x00, 0x04}, text_bytes("rest")));
+    EXPECT_EQ(ask(netclient::recv_buffer(0, 50)),
+              join({0x11, 0x00, 0x07, 0x0F, 0x00, 0x04}, text_bytes("rest")));
     EXPECT_EQ(ask(netclient::recv_buffer(0, 50)), (Bytes{0x11, 0x00, 0x03, 0x0F, 0x00, 0xFF}));
     // The peer closes: the receive ends with what it had.
     ASSERT_EQ(::write(peer, "bye", 3), 3);
     ::shutdown(peer, SHUT_WR);
-    EXPECT_EQ(ask(netclient::recv_line(0, 100)), join({0x11, 0x00, 0x06, 0x0D, 0x00, 0x03}, text_bytes("bye")));
+    EXPECT_EQ(ask(netclient::recv_line(0, 100)),
+              join({0x11, 0x00, 0x06, 0x0D, 0x00, 0x03}, text_bytes("bye")));
 
     EXPECT_EQ(ask(netclient::close_socket(0)), (Bytes{0x11, 0x00, 0x03, 0x07, 0x00, 0x01}));
     EXPECT_EQ(ask(netclient::close_socket(0)), (Bytes{0x11, 0x00, 0x03, 0x07, 0x00, 0x00}));
@@ -274,7 +279,8 @@ TEST_F(GatewayScenario, StopsPromptlyInTheMiddleOfAReceive) {
 TEST_F(GatewayScenario, UsageErrorsAndUnopenablePorts) {
     const std::string bin = LUMORA_BIN_DIR "/VantaGatewayServer";
     auto run = [&](const std::string& args) {
-        const int st = std::system(("LUMORA_COM9=/nonexistent/tty " + bin + " " + args + " >/dev/null 2>&1").c_str());
+        const int st =
+            std::system(("LUMORA_COM9=/nonexistent/tty " + bin + " " + args + " >/dev/null 2>&1").c_str());
         return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     };
     EXPECT_EQ(run("--help"), 0);

@@ -28,7 +28,7 @@ struct SessionHooks {
 };
 
 class GatewaySession {
-public:
+  public:
     GatewaySession(SocketApi& sockets, Pauses& pauses, HandlerOptions options = {});
 
     // Set before any reader runs.
@@ -49,7 +49,7 @@ public:
     bool powered() const;
     bool connected() const;
 
-private:
+  private:
     mutable std::mutex frame_lock_;
     mutable std::mutex log_lock_;
     std::string log_path_;

@@ -65,7 +65,8 @@ TEST(GatewaySession, StatusBeforeWorkThenReplyAndLogLines) {
     rig.input(Bytes{0x33, 0x00, 0x01, 0x44});
 
     EXPECT_EQ(rig.statuses, (std::vector<std::string>{"power ON", "check Status", "unkown command!"}));
-    EXPECT_EQ(rig.sent, (std::vector<Bytes>{{0x00, 0x55, 0x55, 0x55, 0x55, 0x55}, {0x02, 0x00, 0x02, 0x02, 0x02}}));
+    EXPECT_EQ(rig.sent,
+              (std::vector<Bytes>{{0x00, 0x55, 0x55, 0x55, 0x55, 0x55}, {0x02, 0x00, 0x02, 0x02, 0x02}}));
     EXPECT_EQ(rig.unknowns, (std::vector<std::pair<int, int>>{{0x33, 0x44}}));
     EXPECT_EQ(rig.session.frames_handled(), 3u);
     EXPECT_EQ(read_file(tmpl),

@@ -36,9 +36,12 @@ ParseResult parse_command_line(const std::vector<std::string>& args) {
             gave_serial_option = true;
         } else if (a.rfind("--speed", 0) == 0) {
             if (!value("--speed", v)) return {std::nullopt, "option --speed needs a value (9600 or 38400)"};
-            if (v == "9600") cl.speed = 9600;
-            else if (v == "38400") cl.speed = 38400;
-            else return {std::nullopt, "speed must be 9600 or 38400: " + v};
+            if (v == "9600")
+                cl.speed = 9600;
+            else if (v == "38400")
+                cl.speed = 38400;
+            else
+                return {std::nullopt, "speed must be 9600 or 38400: " + v};
             gave_serial_option = true;
         } else if (a.rfind("--log", 0) == 0) {
             if (!value("--log", v) || v.empty()) return {std::nullopt, "option --log needs a file name"};

@@ -17,7 +17,9 @@ constexpr int kErrorBackoffMs = 200;
 
 SerialReader::SerialReader(GatewaySession& session) : session_(session) {}
 
-SerialReader::~SerialReader() { stop(); }
+SerialReader::~SerialReader() {
+    stop();
+}
 
 bool SerialReader::open(const std::string& device, int baud) {
     stop();

@@ -18,7 +18,7 @@
 namespace lumora::gateway {
 
 class SerialReader {
-public:
+  public:
     explicit SerialReader(GatewaySession& session);
     ~SerialReader();
     SerialReader(const SerialReader&) = delete;
@@ -38,7 +38,7 @@ public:
     // Writes a reply (the session's send hook); 1000 ms at most.
     bool send(std::span<const uint8_t> bytes);
 
-private:
+  private:
     void run();
 
     GatewaySession& session_;

@@ -18,15 +18,15 @@ namespace lumora::gateway {
 using CancelFlag = std::atomic<bool>;
 
 struct SocketAddress {
-    uint16_t family = 0;  // 2 for IPv4
-    uint16_t port = 0;    // host order
+    uint16_t family = 0;            // 2 for IPv4
+    uint16_t port = 0;              // host order
     std::array<uint8_t, 4> ipv4{};  // network order
 };
 
 enum class WaitResult { Readable, TimedOut, Failed };
 
 class SocketApi {
-public:
+  public:
     virtual ~SocketApi() = default;
     // A new TCP stream socket; a handle >= 0, or -1.
     virtual int open_stream() = 0;
@@ -40,19 +40,19 @@ public:
     virtual void close(int handle) = 0;
     // First IPv4 address of a host name.
     virtual std::optional<std::array<uint8_t, 4>> lookup_ipv4(const std::string& name,
-                                                               const CancelFlag& cancel) = 0;
+                                                              const CancelFlag& cancel) = 0;
 };
 
 // Waits for the adapter's fixed delays (1 ms, 500 ms).
 class Pauses {
-public:
+  public:
     virtual ~Pauses() = default;
     virtual void pause_ms(int ms, const CancelFlag& cancel) = 0;
 };
 
 // Sleeps for real, in short slices so a cancel ends the wait early.
 class RealPauses : public Pauses {
-public:
+  public:
     void pause_ms(int ms, const CancelFlag& cancel) override;
 };
 

@@ -9,7 +9,7 @@
 namespace lumora::gateway {
 
 class SocketTable {
-public:
+  public:
     static constexpr int kSlots = 8;
 
     static bool valid_slot(int slot) { return slot >= 0 && slot < kSlots; }
@@ -26,7 +26,7 @@ public:
     int next_index() const { return next_; }
     int used() const;
 
-private:
+  private:
     std::array<int, kSlots> handles_{-1, -1, -1, -1, -1, -1, -1, -1};
     int next_ = 0;
 };
