@@ -139,20 +139,6 @@ TEST(FrBitmapDecode, FourBitPlanarAndPackedAndColourWords) {
     }
 }
 
-TEST(FrBitmapDecode, WholeBlocksMatchPixelReferenceForEveryModeAndShape) {
-    for (uint8_t mode : {0, 1, 2, 4, 5, 6, 7}) {
-        for (auto [w, h] : {std::pair{1, 1}, {3, 3}, {5, 2}, {4, 1}, {7, 3}}) {
-            auto r = resource(mode, static_cast<uint8_t>(w), static_cast<uint8_t>(h));
-            r.shades = {3, 100, 200, 250};
-            for (int i = 0; i < 16; ++i) r.colours[i] = static_cast<uint16_t>(0x1000 * i + 0x123 * i);
-            const auto dib = decode_dib(frtest::build(r));
-            ASSERT_TRUE(dib) << int(mode) << ' ' << w << 'x' << h;
-            EXPECT_EQ(dib->info, frtest::expected_info(r)) << int(mode) << ' ' << w << 'x' << h;
-            EXPECT_EQ(dib->pixels, frtest::expected_pixels(r)) << int(mode) << ' ' << w << 'x' << h;
-        }
-    }
-}
-
 TEST(FrBitmapDecode, IndexedImageIsTopDownWithArgbPalette) {
     auto r = resource(5, 2, 2);
     r.colours[0] = 0x0F00;

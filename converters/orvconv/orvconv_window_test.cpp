@@ -85,6 +85,8 @@ TEST_F(OrvWindowTest, InitialStateTextsAndControls) {
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     window.show();
     EXPECT_EQ(window.minimumSize(), window.maximumSize());  // fixed size
+    if (const QByteArray shot = qgetenv("ORVCONV_SCREENSHOT"); !shot.isEmpty())
+        window.grab().save(QString::fromLocal8Bit(shot));
 }
 
 TEST_F(OrvWindowTest, ChoosingFileFillsFieldsAndStartConverts) {
