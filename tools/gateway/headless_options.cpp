@@ -28,13 +28,13 @@ ParseResult parse_command_line(const std::vector<std::string>& args) {
             cl.help = true;
         } else if (a == "--version") {
             cl.version = true;
-        } else if (a.rfind("--port", 0) == 0) {
+        } else if (a == "--port" || a.rfind("--port=", 0) == 0) {
             if (!value("--port", v)) return {std::nullopt, "option --port needs a value (COM1 to COM4)"};
             if (!platform::com_name_device(v)) return {std::nullopt, "not a port name: " + v};
             cl.port = v;
             if (cl.port.back() != ':') cl.port += ':';
             gave_serial_option = true;
-        } else if (a.rfind("--speed", 0) == 0) {
+        } else if (a == "--speed" || a.rfind("--speed=", 0) == 0) {
             if (!value("--speed", v)) return {std::nullopt, "option --speed needs a value (9600 or 38400)"};
             if (v == "9600")
                 cl.speed = 9600;
@@ -43,7 +43,7 @@ ParseResult parse_command_line(const std::vector<std::string>& args) {
             else
                 return {std::nullopt, "speed must be 9600 or 38400: " + v};
             gave_serial_option = true;
-        } else if (a.rfind("--log", 0) == 0) {
+        } else if (a == "--log" || a.rfind("--log=", 0) == 0) {
             if (!value("--log", v) || v.empty()) return {std::nullopt, "option --log needs a file name"};
             cl.log_path = v;
             gave_serial_option = true;
