@@ -1,6 +1,8 @@
 #include "platform/path_style.h"
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "common/cp932.h"
 #include "common/sjis.h"
@@ -134,7 +136,8 @@ bool same_path_ignoring_case(std::string_view a, std::string_view b, PathStyle s
 }
 
 std::string make_relative(std::string_view path, std::string_view folder, PathStyle style) {
-    if (!is_absolute(path, style)) return std::string(path);
+    // Without a folder there is nothing to be relative to.
+    if (!is_absolute(path, style) || folder.empty()) return std::string(path);
     std::vector<std::string> p = split_components(path, style);
     std::vector<std::string> f = folder_components(folder, style);
     size_t common = 0;
@@ -150,7 +153,7 @@ std::string make_relative(std::string_view path, std::string_view folder, PathSt
 }
 
 std::string make_absolute(std::string_view path, std::string_view folder, PathStyle style) {
-    if (is_absolute(path, style)) return std::string(path);
+    if (is_absolute(path, style) || folder.empty()) return std::string(path);
     std::vector<std::string> p = split_components(path, style);
     std::vector<std::string> f = folder_components(folder, style);
     size_t ups = 0;
@@ -163,6 +166,14 @@ std::string make_absolute(std::string_view path, std::string_view folder, PathSt
         out += separator(style);
     }
     return out + join_components(p, ups, style);
+}
+
+std::string absolute_on_host(std::string_view path, PathStyle style) {
+    if (style != host_path_style() || path.empty() || is_absolute(path, style)) return std::string(path);
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(std::filesystem::path(std::string(path)), ec);
+    if (ec) return std::string(path);
+    return abs.lexically_normal().string();
 }
 
 std::string to_stored_form(std::string_view path, PathStyle style) {

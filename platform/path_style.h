@@ -55,16 +55,23 @@ bool same_path_ignoring_case(std::string_view a, std::string_view b, PathStyle s
 // The path written relative to `folder` (an absolute folder, without the file
 // name). A path that is not absolute is returned unchanged, and so is one
 // whose first component differs from the folder's (another drive or server:
-// no relative form can reach it). Otherwise the shared leading components are
+// no relative form can reach it), and any path when the folder is empty.
+// Otherwise the shared leading components are
 // dropped, one ".." is written for each remaining folder component, then the
 // rest of the path. Components compare byte for byte (case matters).
 std::string make_relative(std::string_view path, std::string_view folder, PathStyle style);
 
-// The inverse: an absolute path is returned unchanged; otherwise the leading
+// The inverse: an absolute path (or any path, for an empty folder) is
+// returned unchanged; otherwise the leading
 // ".." components (k) remove k trailing components of the folder, and the
 // rest of the path follows. More ".." than folder components stop at the
 // folder's first component.
 std::string make_absolute(std::string_view path, std::string_view folder, PathStyle style);
+
+// A path of the host style made absolute against the current folder (no
+// change for other styles, absolute paths, or when the current folder is
+// unknown). Project files given on a command line are often relative.
+std::string absolute_on_host(std::string_view path, PathStyle style);
 
 // Conversion between the in-memory form of a style and the stored form
 // (Windows form, Shift-JIS, "\"). Identity for the Windows style; for POSIX

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace lumora::platform {
 namespace {
 
@@ -56,6 +58,11 @@ TEST(PathStyleRelative, HostEquivalents) {
     EXPECT_EQ(make_absolute("../../../../../../etc/x", folder, P), "/etc/x");
     EXPECT_EQ(make_relative("rel/a.c", folder, P), "rel/a.c");
     EXPECT_EQ(make_absolute("/abs/a.c", folder, P), "/abs/a.c");
+    // The root folder, and no folder at all.
+    EXPECT_EQ(make_relative("/a.c", "/", P), "a.c");
+    EXPECT_EQ(make_absolute("a.c", "/", P), "/a.c");
+    EXPECT_EQ(make_relative("/x/a.c", "", P), "/x/a.c");
+    EXPECT_EQ(make_absolute("src/a.c", "", P), "src/a.c");
 }
 
 TEST(PathStyleStoredForm, HostPathsTravelInWindowsForm) {
@@ -84,6 +91,15 @@ TEST(PathStyleNames, ExtensionStemAndJoin) {
     EXPECT_EQ(with_trailing_separator("bin", P), "bin/");
     EXPECT_EQ(folder_of("/x/y/z.lmp", P), "/x/y");
     EXPECT_EQ(folder_of("z.lmp", P), "");
+}
+
+TEST(PathStyleNames, AbsoluteOnHost) {
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(absolute_on_host("demo.lmp", P), cwd + "/demo.lmp");
+    EXPECT_EQ(absolute_on_host("./x/../demo.lmp", P), cwd + "/demo.lmp");
+    EXPECT_EQ(absolute_on_host("/abs/demo.lmp", P), "/abs/demo.lmp");
+    EXPECT_EQ(absolute_on_host("demo.lmp", W), "demo.lmp");
+    EXPECT_EQ(absolute_on_host("", P), "");
 }
 
 TEST(PathStyleNames, CaseKeys) {

@@ -26,6 +26,27 @@ NewProjectCheck check_new_project_folder(const std::string& project_folder, std:
     return NewProjectCheck::Ok;
 }
 
+bool accept_new_project_folder(const std::string& project_folder, std::string_view name,
+                               const NewProjectPrompts& prompts, PathStyle style) {
+    auto warn = [&](const char* text) {
+        if (prompts.warn) prompts.warn(text);
+    };
+    switch (check_new_project_folder(project_folder, name, style)) {
+        case NewProjectCheck::FileInTheWay:
+            warn(kMsgFileHasFolderName);
+            return false;
+        case NewProjectCheck::ProjectExists:
+            warn(kMsgProjectExists);
+            return false;
+        case NewProjectCheck::FolderMissing:
+            if (!prompts.ask_create || !prompts.ask_create(kMsgCreateFolder)) return false;
+            return create_folder_tree(project_folder);
+        case NewProjectCheck::Ok:
+        default:
+            return true;
+    }
+}
+
 bool create_folder_tree(const std::string& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -54,10 +75,11 @@ bool write_file(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-CreateProjectResult create_project(const std::string& project_folder, std::string_view sjis_name,
+CreateProjectResult create_project(const std::string& given_folder, std::string_view sjis_name,
                                    const std::function<bool(const std::string& file_name)>& keep_or_overwrite,
                                    PathStyle style) {
     CreateProjectResult result;
+    const std::string project_folder = platform::absolute_on_host(given_folder, style);
     const std::string file_name = platform::name_from_sjis(sjis_name, style);
     if (file_name.empty()) {
         result.error = "プロジェクト名がありません。";

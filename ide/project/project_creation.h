@@ -27,6 +27,18 @@ enum class NewProjectCheck {
 NewProjectCheck check_new_project_folder(const std::string& project_folder, std::string_view name,
                                          platform::PathStyle style = platform::host_path_style());
 
+struct NewProjectPrompts {
+    // A message that keeps the dialog open (UTF-8, caption kNewProjectCaption).
+    std::function<void(const std::string& message)> warn;
+    // The Yes/No question whether to create the missing folder.
+    std::function<bool(const std::string& question)> ask_create;
+};
+// The OK button of the new-project dialog: true when the dialog may close
+// (the folder exists, or was created on request, and holds no such project).
+bool accept_new_project_folder(const std::string& project_folder, std::string_view name,
+                               const NewProjectPrompts& prompts,
+                               platform::PathStyle style = platform::host_path_style());
+
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool create_folder_tree(const std::string& folder);
 

@@ -18,9 +18,11 @@ std::unique_ptr<CKelvaneDoc> CKelvaneDoc::open(const std::string& path, ProjectF
     if (!loaded.ok()) return nullptr;
     auto doc = std::make_unique<CKelvaneDoc>(style);
     doc->record_ = std::move(loaded.record);
-    doc->path_ = path;
+    doc->path_ = platform::absolute_on_host(path, style);
     return doc;
 }
+
+void CKelvaneDoc::set_path(const std::string& path) { path_ = platform::absolute_on_host(path, style_); }
 
 std::string CKelvaneDoc::project_folder() const { return platform::folder_of(path_, style_); }
 

@@ -40,7 +40,8 @@ public:
 
     // Full path of the project file ("" before the first save of a new one).
     const std::string& path() const { return path_; }
-    void set_path(std::string path) { path_ = std::move(path); }
+    // A relative path is taken against the current folder.
+    void set_path(const std::string& path);
     // Folder of the project file: the working folder of every tool.
     std::string project_folder() const;
     // File name without folder and extension (the window title).

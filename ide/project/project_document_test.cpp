@@ -72,6 +72,60 @@ TEST_F(ProjectDocument, NewProjectFolderChecks) {
     EXPECT_FALSE(create_folder_tree(dir_ + "/plain/sub"));
 }
 
+TEST_F(ProjectDocument, NewProjectDialogOk) {
+    std::vector<std::string> said;
+    bool create = false;
+    NewProjectPrompts prompts;
+    prompts.warn = [&](const std::string& m) { said.push_back(m); };
+    prompts.ask_create = [&](const std::string& q) { return said.push_back(q), create; };
+    const std::string folder = dir_ + "/x/demo";
+    EXPECT_FALSE(accept_new_project_folder(folder, "demo", prompts, P));  // No keeps the dialog open
+    EXPECT_FALSE(fs::exists(folder));
+    create = true;
+    EXPECT_TRUE(accept_new_project_folder(folder, "demo", prompts, P));
+    EXPECT_TRUE(fs::is_directory(folder));
+    spit(folder + "/demo.lmp", "");
+    EXPECT_FALSE(accept_new_project_folder(folder, "demo", prompts, P));
+    spit(dir_ + "/file", "");
+    EXPECT_FALSE(accept_new_project_folder(dir_ + "/file", "demo", prompts, P));
+    EXPECT_EQ(said, (std::vector<std::string>{kMsgCreateFolder, kMsgCreateFolder, kMsgProjectExists,
+                                              kMsgFileHasFolderName}));
+    EXPECT_EQ(std::string(kMsgCreateFolder), "フォルダが見つかりません。作成しますか？");
+}
+
+TEST_F(ProjectDocument, RelativePathsAreTakenAgainstTheCurrentFolder) {
+    const fs::path before = fs::current_path();
+    ASSERT_TRUE(create_folder_tree(dir_ + "/rel"));
+    fs::current_path(dir_);
+    CreateProjectResult made = create_project("rel", "demo", nullptr, P);
+    ProjectFileError err;
+    auto opened = CKelvaneDoc::open("rel/demo.lmp", &err, P);
+    fs::current_path(before);
+    ASSERT_TRUE(made.doc);
+    ASSERT_TRUE(opened);
+    const std::string real = fs::canonical(dir_).string();
+    EXPECT_EQ(opened->path(), real + "/rel/demo.lmp");
+    EXPECT_EQ(opened->record().sources.at(0).path, real + "/rel/demo.c");
+}
+
+TEST_F(ProjectDocument, WindowsPathsSurviveOpeningAndSavingHere) {
+    // A project made on Windows with a header on another drive.
+    ProjectRecord win;
+    win.name = "w";
+    add_file(win, "C:\\work\\w\\main.c", W);
+    add_file(win, "D:\\inc\\a.h", W);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(encode_project(win, "C:\\work\\w", bytes, W));
+    spit(dir_ + "/w.lmp", std::string(bytes.begin(), bytes.end()));
+    ProjectFileError err;
+    auto doc = CKelvaneDoc::open(dir_ + "/w.lmp", &err, P);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->record().sources.at(0).path, doc->project_folder() + "/main.c");
+    doc->set_modified(true);
+    ASSERT_EQ(doc->save(), ProjectFileError::None);
+    EXPECT_EQ(slurp(dir_ + "/w.lmp"), std::string(bytes.begin(), bytes.end()));
+}
+
 TEST_F(ProjectDocument, CreatingWritesSourceDescriptionAndProject) {
     const std::string folder = dir_ + "/demo";
     ASSERT_TRUE(create_folder_tree(folder));

@@ -115,8 +115,9 @@ bool encode_project(const ProjectRecord& r, std::string_view folder, std::vector
     return true;
 }
 
-ProjectLoadResult load_project_file(const std::string& path, PathStyle style) {
+ProjectLoadResult load_project_file(const std::string& given_path, PathStyle style) {
     ProjectLoadResult result;
+    const std::string path = platform::absolute_on_host(given_path, style);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         result.error = errno == ENOENT || errno == ENOTDIR ? ProjectFileError::NotFound : ProjectFileError::CannotOpen;
@@ -139,7 +140,8 @@ ProjectLoadResult load_project_file(const std::string& path, PathStyle style) {
     return decode_project(bytes, platform::folder_of(path, style), style);
 }
 
-ProjectFileError save_project_file(const ProjectRecord& record, const std::string& path, PathStyle style) {
+ProjectFileError save_project_file(const ProjectRecord& record, const std::string& given_path, PathStyle style) {
+    const std::string path = platform::absolute_on_host(given_path, style);
     std::vector<uint8_t> bytes;
     if (!encode_project(record, platform::folder_of(path, style), bytes, style)) return ProjectFileError::WriteFailed;
     const std::string temp = path + ".tmp";
