@@ -112,6 +112,9 @@ std::optional<BmpPixels> bmp_pixels(std::span<const uint8_t> file, const BmpHead
                                     BmpStatus* status) {
     if (header.bit_count == 0 || header.bit_count > 32)
         return fail<BmpPixels>(status, BmpStatus::UnsupportedDepth);
+    if (!header.core_header && header.compression != kBmpRgb && header.compression != kBmpBitfields &&
+        header.compression != kBiAlphaBitfields)
+        return fail<BmpPixels>(status, BmpStatus::UnsupportedCompression);
     const uint64_t stride = header.row_stride();
     const uint32_t height = header.abs_height();
     if (header.pixel_offset > file.size()) return fail<BmpPixels>(status, BmpStatus::ShortPixelData);
@@ -126,6 +129,87 @@ std::optional<BmpPixels> bmp_pixels(std::span<const uint8_t> file, const BmpHead
     p.height_ = height;
     p.stride_ = stride;
     p.top_down_ = header.top_down();
+    if (status) *status = BmpStatus::Ok;
+    return p;
+}
+
+namespace {
+
+// Decodes BI_RLE8 / BI_RLE4 into bottom-up rows of `stride` bytes. Returns
+// false when the stream ends before the picture is complete.
+bool decode_rle(std::span<const uint8_t> data, bool four_bit, uint32_t width, uint32_t height, uint64_t stride,
+                std::vector<uint8_t>& out) {
+    auto put = [&](uint32_t x, uint32_t y, uint8_t v) {
+        if (x >= width || y >= height) return;
+        uint8_t& byte = out[static_cast<size_t>(y * stride + (four_bit ? x / 2 : x))];
+        if (!four_bit)
+            byte = v;
+        else if (x % 2 == 0)
+            byte = static_cast<uint8_t>((byte & 0x0F) | (v << 4));
+        else
+            byte = static_cast<uint8_t>((byte & 0xF0) | (v & 0x0F));
+    };
+    ByteReader in(data);
+    uint32_t x = 0, y = 0;  // y counts stored rows, bottom row first
+    while (y < height) {
+        const uint8_t count = in.u8();
+        const uint8_t value = in.u8();
+        if (!in.ok()) return false;
+        if (count > 0) {
+            for (uint32_t i = 0; i < count; ++i, ++x)
+                put(x, y, four_bit ? static_cast<uint8_t>(i % 2 ? value & 0x0F : value >> 4) : value);
+        } else if (value == 0) {  // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of picture
+            return true;
+        } else if (value == 2) {  // move right and up
+            const uint8_t dx = in.u8();
+            const uint8_t dy = in.u8();
+            if (!in.ok()) return false;
+            x += dx;
+            y += dy;
+        } else {  // `value` pixels stored as they are, padded to a 16-bit boundary
+            const size_t bytes = four_bit ? (value + 1u) / 2 : value;
+            const auto run = in.take(bytes);
+            if (!in.ok()) return false;
+            for (uint32_t i = 0; i < value; ++i, ++x)
+                put(x, y, four_bit ? static_cast<uint8_t>(i % 2 ? run[i / 2] & 0x0F : run[i / 2] >> 4) : run[i]);
+            if (bytes % 2) in.skip(1);
+        }
+        if (x > width + 255u) x = width;  // runs past the edge are cut, never wrapped
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<BmpPixels> bmp_decoded_pixels(std::span<const uint8_t> file, const BmpHeader& header,
+                                            std::vector<uint8_t>& storage, BmpStatus* status) {
+    const bool rle8 = !header.core_header && header.compression == kBmpRle8;
+    const bool rle4 = !header.core_header && header.compression == kBmpRle4;
+    if (!rle8 && !rle4) return bmp_pixels(file, header, status);
+    // Run-length coding exists only for bottom-up pictures of its own depth.
+    if ((rle8 && header.bit_count != 8) || (rle4 && header.bit_count != 4) || header.top_down())
+        return fail<BmpPixels>(status, BmpStatus::UnsupportedCompression);
+    if (header.pixel_offset > file.size()) return fail<BmpPixels>(status, BmpStatus::ShortPixelData);
+    const uint64_t stride = header.row_stride();
+    const uint32_t height = header.abs_height();
+    // A few coded bytes can describe a huge picture (one end-of-picture mark
+    // is enough), so the decoded size is capped instead of trusted.
+    constexpr uint64_t kMaxDecoded = uint64_t{256} << 20;
+    if (stride != 0 && height > kMaxDecoded / stride) return fail<BmpPixels>(status, BmpStatus::UnsupportedHeader);
+    storage.assign(static_cast<size_t>(stride * height), 0);
+    if (!decode_rle(file.subspan(static_cast<size_t>(header.pixel_offset)), rle4,
+                    static_cast<uint32_t>(header.width), height, stride, storage))
+        return fail<BmpPixels>(status, BmpStatus::ShortPixelData);
+
+    BmpPixels p;
+    p.base_ = storage.data();
+    p.width_ = static_cast<uint32_t>(header.width);
+    p.height_ = height;
+    p.stride_ = stride;
+    p.top_down_ = false;
     if (status) *status = BmpStatus::Ok;
     return p;
 }

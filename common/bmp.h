@@ -26,7 +26,14 @@ enum class BmpStatus {
     UnsupportedHeader,  // header size unknown, or width/height unusable
     ShortPixelData,     // fewer pixel bytes than width, height and depth need
     UnsupportedDepth,   // bit count that has no row layout (0 or above 32)
+    UnsupportedCompression,  // JPEG/PNG inside, or run-length coding that does not fit the depth
 };
+
+// Compression field values.
+constexpr uint32_t kBmpRgb = 0;
+constexpr uint32_t kBmpRle8 = 1;
+constexpr uint32_t kBmpRle4 = 2;
+constexpr uint32_t kBmpBitfields = 3;
 
 struct BmpColor {
     uint8_t blue = 0;
@@ -75,6 +82,8 @@ public:
 
 private:
     friend std::optional<BmpPixels> bmp_pixels(std::span<const uint8_t>, const BmpHeader&, BmpStatus*);
+    friend std::optional<BmpPixels> bmp_decoded_pixels(std::span<const uint8_t>, const BmpHeader&,
+                                                       std::vector<uint8_t>&, BmpStatus*);
     const uint8_t* base_ = nullptr;
     uint32_t width_ = 0;
     uint32_t height_ = 0;
@@ -84,8 +93,16 @@ private:
 
 // Checks that every row the header describes lies inside `file` and returns
 // them. `file` must be the same bytes the header came from and must outlive
-// the result.
+// the result. Only for uncompressed rows (RGB and bit fields).
 std::optional<BmpPixels> bmp_pixels(std::span<const uint8_t> file, const BmpHeader& header,
                                     BmpStatus* status = nullptr);
+
+// Like bmp_pixels(), and also for run-length coded 8- and 4-bit pictures
+// (what ImageMagick writes by default for palette images): those are decoded
+// into `storage`, which must then outlive the result. Pixels the coding skips
+// are 0. A coded stream that stops before the last row is ShortPixelData;
+// a coded picture of more than 256 MiB is UnsupportedHeader.
+std::optional<BmpPixels> bmp_decoded_pixels(std::span<const uint8_t> file, const BmpHeader& header,
+                                            std::vector<uint8_t>& storage, BmpStatus* status = nullptr);
 
 }  // namespace lumora

@@ -116,7 +116,7 @@ TEST_F(GridexApp, PictureChecksPrintTheirMessagesAndWriteNothing) {
     cut.resize(cut.size() - 10);
     cases["Map_Cnv_Bmp:" + bmp + " file read error\n"] = cut;
     testdata::BmpLayout rle;
-    rle.compression = 1;
+    rle.compression = kBmpRle4;  // 4-bit coding on an 8-bit picture
     cases["Grp_Cnv_Bmp:" + bmp + " file is compressed BMP not support\n"] = scene().bmp(rle);
 
     for (const auto& [message, bytes] : cases) {
@@ -218,6 +218,63 @@ TEST_F(GridexApp, ProgramExitStatusesSeenByAShell) {
     EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{0xBC}));
     EXPECT_EQ(shell(path("nope.ini") + " " + path("a.bmp") + " x y", out), 2);
 }
+
+}  // namespace
+}  // namespace lumora::gridex
+
+namespace lumora::gridex {
+namespace {
+
+// Pictures as ImageMagick writes palette images by default: run-length coded
+// rows, with the 124-byte header or (BMP3) the 40-byte one. The scene is made
+// by converters/testdata/make_fixtures.py; its colours are listed here so the
+// expected cells can be worked out from the file's own colour table.
+struct Rgb {
+    uint8_t r, g, b;
+};
+Rgb colour(int i) {
+    return {static_cast<uint8_t>(i * 12), static_cast<uint8_t>(255 - i * 12), static_cast<uint8_t>((i * 40) % 256)};
+}
+
+class GridexFixture : public GridexApp, public testing::WithParamInterface<const char*> {};
+
+TEST_P(GridexFixture, ConvertsPicturesOfCommonTools) {
+    const std::string fixture = std::string(LUMORA_SOURCE_DIR "/converters/testdata/") + GetParam();
+    std::ifstream in(fixture, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(bytes.empty()) << fixture;
+    const auto header = parse_bmp_header(bytes);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->compression, kBmpRle8);
+    auto index = [&](int i) {
+        const Rgb c = colour(i);
+        for (size_t k = 0; k < header->palette.size(); ++k) {
+            const auto& p = header->palette[k];
+            if (p.red == c.r && p.green == c.g && p.blue == c.b) return static_cast<int>(k);
+        }
+        ADD_FAILURE() << "colour " << i << " not in the table";
+        return 0;
+    };
+
+    write("a.bmp", bytes);
+    write("a.ini", "0,0,16,16 \n0,16 \n16,0,24,8 \n0\n");
+    ASSERT_EQ(run_with(files()), kExitOk) << output_;
+    // Cells: part 2 mirrored, part 0; part 1 flipped, part 2 both ways. The
+    // palette number is the high nibble of the cell's top-left colour index.
+    const uint16_t cells[4] = {
+        static_cast<uint16_t>(0x4002 + 512 * (index(11) >> 4)), static_cast<uint16_t>(0x0000 + 512 * (index(0) >> 4)),
+        static_cast<uint16_t>(0x8001 + 512 * (index(14) >> 4)), static_cast<uint16_t>(0xC002 + 512 * (index(1) >> 4))};
+    std::vector<uint8_t> expected_map;
+    for (uint16_t c : cells) {
+        expected_map.push_back(static_cast<uint8_t>(c));
+        expected_map.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    EXPECT_EQ(read("a.map"), expected_map);
+    EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{static_cast<uint8_t>((index(11) & 0xF) << 4 | (index(4) & 0xF))}));
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageMagick, GridexFixture,
+                         testing::Values("gridex_scene_im.bmp", "gridex_scene_im_bmp3.bmp"));
 
 }  // namespace
 }  // namespace lumora::gridex

@@ -27,9 +27,10 @@ constexpr const char* kNoMemory = "メモリが足りません";
 void say(std::ostream& out, const std::string& line) { out << line << "\n" << std::flush; }
 
 bool usable_header(const BmpHeader& h) {
-    // Core header, or an information header without compression (bit fields
-    // are accepted as a plain layout, as before).
-    return h.core_header || h.compression == 0 || h.compression == 3;
+    // Run-length coded pictures are usable too: they are never 24-bit, and
+    // saying so helps more than a failed open.
+    return h.core_header || h.compression == kBmpRgb || h.compression == kBmpBitfields ||
+           h.compression == kBmpRle8 || h.compression == kBmpRle4;
 }
 
 bool read_whole(const std::string& name, std::vector<uint8_t>& bytes) {
@@ -72,9 +73,10 @@ int convert_file(const std::string& input, const std::string& output, std::ostre
         return kExitConverted;
     }
     // Rows shorter than the header promises: the same complaint about the size.
-    const auto pixels = bmp_pixels(bytes, *header);
+    BmpStatus status = BmpStatus::Ok;
+    const auto pixels = bmp_pixels(bytes, *header, &status);
     if (!pixels) {
-        say(out, kBadSize);
+        say(out, status == BmpStatus::ShortPixelData ? kBadSize : kOpenFailed);
         return kExitConverted;
     }
 
