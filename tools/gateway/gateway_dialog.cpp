@@ -133,8 +133,10 @@ GatewayDialog::GatewayDialog(GatewayController& controller, QWidget* parent)
 }
 
 GatewayDialog::~GatewayDialog() {
-    // The reader calls back into this dialog; it must be gone first.
+    // The reader calls back into this dialog; it must be gone first, and the
+    // hooks must not outlive us.
     controller_.shutdown();
+    controller_.set_hooks({}, {});
 }
 
 void GatewayDialog::start() {
