@@ -210,6 +210,39 @@ TEST_F(Toolchain, ConvertAndPackGiveAFileEntryTheConsoleAccepts) {
     EXPECT_NE(bad.output.find("no \"source:\" line"), std::string::npos);
 }
 
+// Cut-short and damaged inputs: every tool answers with a message and an
+// exit status, never a crash (these run under the sanitizers).
+TEST_F(Toolchain, DamagedInputsNeverCrashTheTools) {
+    put(folder_ / "demo.c", kGoodMain);
+    ASSERT_EQ(sc("demo.c", "bin/demo.Obj").status, 0);
+    ASSERT_EQ(link({"bin/demo.Obj"}, "bin/demo").status, 0);
+    const std::string object = slurp(folder_ / "bin/demo.Obj");
+    const std::string exe = slurp(folder_ / "bin/demo.exe");
+    const std::string cf = "name: demo\r\ninfo: x\r\nmode: 7\r\nsource: bin/demo.bin\r\noutput: out.fx\r\n";
+    const std::string source = std::string(kGoodMain) + "/* \x82";
+    ASSERT_EQ(run({kSdk + "/bin/romform", "bin/demo.exe", "bin/demo.bin"}, folder_).status, 0);
+
+    unsigned seed = 7;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 12; ++round) {
+        auto damage = [&](std::string bytes) {
+            if (bytes.empty()) return bytes;
+            if (round % 2 == 0) return bytes.substr(0, next() % bytes.size());
+            for (int i = 0; i < 4; ++i) bytes[next() % bytes.size()] = static_cast<char>(next() >> 8);
+            return bytes;
+        };
+        put(folder_ / "bin/bad.Obj", damage(object));
+        put(folder_ / "bin/bad.exe", damage(exe));
+        put(folder_ / "bad.cf", damage(cf));
+        put(folder_ / "bad.c", damage(source));
+        for (const Result& r : {link({"bin/bad.Obj"}, "bin/bad"),
+                                run({kSdk + "/bin/romform", "bin/bad.exe", "bin/bad.bin"}, folder_),
+                                run({kSdk + "/bin/hdrpack", "bad.cf"}, folder_), sc("bad.c", "bad.Obj")}) {
+            EXPECT_TRUE(r.status == 0 || r.status == 1) << "round " << round << ": " << r.output;
+        }
+    }
+}
+
 // Every name of the SDK set points at the header line that declares it, so
 // the keyword jump lands on the declaration.
 TEST(KeywordDatabase, SdkEntriesPointAtTheirDeclarations) {
