@@ -139,7 +139,7 @@ void BsdSockets::close(int handle) {
 
 std::optional<std::array<uint8_t, 4>> BsdSockets::lookup_ipv4(const std::string& name,
                                                               const CancelFlag& cancel) {
-    if (name.empty()) return std::nullopt;
+    if (name.empty() || cancel.load()) return std::nullopt;
     // The resolver cannot be interrupted, so it runs on a helper thread; on a
     // cancel the reader stops waiting and the helper finishes on its own.
     struct Job {

@@ -84,7 +84,7 @@ TEST(BsdSockets, LookupGivesTheFirstIPv4Address) {
     EXPECT_FALSE(s.lookup_ipv4("", cancel));
     EXPECT_FALSE(s.lookup_ipv4("no-such-host.invalid", cancel));
     cancel = true;
-    EXPECT_FALSE(s.lookup_ipv4("localhost", cancel));  // given up, not waited for
+    EXPECT_FALSE(s.lookup_ipv4("localhost", cancel));  // a stopping reader looks nothing up
 }
 
 TEST(BsdSockets, WaitsEndSoonAfterACancel) {
