@@ -108,6 +108,23 @@ bool RecentList::write(platform::SettingsStore& store) const {
     return ok;
 }
 
+bool RecentList::open_entry(size_t index, const std::function<bool(const std::string& path)>& open) {
+    if (index >= entries_.size() || !open) return false;
+    // Copied: a successful open usually re-adds the path, reordering the list.
+    const std::string path = entries_[index];
+    if (open(path)) return true;
+    std::erase(entries_, path);
+    return false;
+}
+
+std::optional<RecentCommand> recent_command(int id) {
+    if (id >= kFirstRecentProjectCommand && id < kFirstRecentProjectCommand + 4)
+        return RecentCommand{true, static_cast<size_t>(id - kFirstRecentProjectCommand)};
+    if (id >= kFirstRecentFileCommand && id < kFirstRecentFileCommand + 8)
+        return RecentCommand{false, static_cast<size_t>(id - kFirstRecentFileCommand)};
+    return std::nullopt;
+}
+
 std::string RecentList::display_name(size_t index) const {
     if (index >= entries_.size()) return {};
     return abbreviate_path(entries_[index], static_cast<size_t>(display_length_), style_);

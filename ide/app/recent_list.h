@@ -2,6 +2,8 @@
 // Most-recently-used lists (projects, text files): newest first, a fixed
 // number of entries, shown shortened in the File menu.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,10 @@ public:
     // Writes every slot, newest first; unused slots are written empty so an
     // older, longer list does not come back.
     bool write(platform::SettingsStore& store) const;
+
+    // Opens entry `index` with `open`; an entry that fails to open is removed
+    // from the list. False for a bad index or a failed open.
+    bool open_entry(size_t index, const std::function<bool(const std::string& path)>& open);
 
     // The path shortened to the display length for the menu.
     std::string display_name(size_t index) const;
@@ -70,5 +76,12 @@ inline constexpr const char* kRecentFileEmpty = "最新のﾌｧｲﾙ";
 // Command identifiers of the menu entries.
 inline constexpr int kFirstRecentProjectCommand = 57616;
 inline constexpr int kFirstRecentFileCommand = 57620;
+
+// Which recent entry a menu command chooses.
+struct RecentCommand {
+    bool project = false;  // else a text file
+    size_t index = 0;
+};
+std::optional<RecentCommand> recent_command(int command_id);
 
 }  // namespace lumora::ide

@@ -26,6 +26,29 @@ TEST(RecentList, NewestFirstBoundedAndMovedToFront) {
     EXPECT_EQ(host.size(), 2u);
 }
 
+TEST(RecentList, AnEntryThatFailsToOpenIsRemoved) {
+    RecentList list = make_recent_project_list(W);
+    list.add("C:\\gone.lmp");
+    list.add("C:\\ok.lmp");
+    // Opening re-adds the path, as the IDE does for every opened project.
+    auto open = [&](const std::string& p) {
+        if (p == "C:\\gone.lmp") return false;
+        list.add(p);
+        return true;
+    };
+    EXPECT_TRUE(list.open_entry(0, open));
+    EXPECT_FALSE(list.open_entry(1, open));
+    EXPECT_EQ(list.entries(), (std::vector<std::string>{"C:\\ok.lmp"}));
+    EXPECT_FALSE(list.open_entry(5, open));
+
+    EXPECT_EQ(recent_command(57616)->index, 0u);
+    EXPECT_TRUE(recent_command(57619)->project);
+    EXPECT_FALSE(recent_command(57620)->project);
+    EXPECT_EQ(recent_command(57627)->index, 7u);
+    EXPECT_FALSE(recent_command(57628));
+    EXPECT_FALSE(recent_command(57615));
+}
+
 TEST(RecentList, ReadsAndWritesItsSection) {
     MemorySettingsStore store;
     store.write_string("Recent Project List", "Project1", "C:\\one.lmp");

@@ -121,6 +121,19 @@ bool save_settings(Settings& s, platform::SettingsStore& store) {
     return ok;
 }
 
+WindowRect window_rect_to_store(const WindowRect& screen, int work_area_left, int work_area_top) {
+    WindowRect r = screen;
+    if (work_area_left > 0) {
+        r.left -= work_area_left;
+        r.right -= work_area_left;
+    }
+    if (work_area_top > 0) {
+        r.top -= work_area_top;
+        r.bottom -= work_area_top;
+    }
+    return r;
+}
+
 bool save_at_exit(Settings& settings, const RecentList& projects, const RecentList& files,
                   platform::SettingsStore& store) {
     bool ok = projects.write(store);

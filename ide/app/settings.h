@@ -95,6 +95,11 @@ std::string format_rect(const WindowRect& rect);
 // All four numbers of "%d,%d,%d,%d", or nothing.
 std::optional<WindowRect> parse_rect(const std::string& text);
 
+// The rectangle stored after the main frame moved or was resized (while
+// neither maximised nor minimised): its screen rectangle shifted left by the
+// work area's left edge and up by its top edge, each only when positive.
+WindowRect window_rect_to_store(const WindowRect& screen, int work_area_left, int work_area_top);
+
 // Writes everything the IDE keeps at exit in its order: the recent project
 // list, the settings, then the recent file list.
 bool save_at_exit(Settings& settings, const RecentList& projects, const RecentList& files,

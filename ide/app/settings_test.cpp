@@ -79,6 +79,13 @@ TEST(Settings, ValueRules) {
     EXPECT_EQ(format_rect({-1, 0, 1024, 768}), "-1,0,1024,768");
 }
 
+TEST(Settings, WindowRectangleIsStoredInWorkAreaCoordinates) {
+    EXPECT_EQ(window_rect_to_store({100, 50, 900, 650}, 40, 0), (WindowRect{60, 50, 860, 650}));
+    EXPECT_EQ(window_rect_to_store({100, 50, 900, 650}, 0, 30), (WindowRect{100, 20, 900, 620}));
+    // A work area starting left of the screen (negative) shifts nothing.
+    EXPECT_EQ(window_rect_to_store({100, 50, 900, 650}, -1280, -10), (WindowRect{100, 50, 900, 650}));
+}
+
 TEST(Settings, SaveOrderAndFirstRunAndLoadedGuard) {
     MemorySettingsStore store;
     Settings s = default_settings(W);
