@@ -149,6 +149,10 @@ void OrvWindow::chooseFile() {
     btn_start_->setEnabled(true);
     const MapInfoResult info = read_mapinfo(QFile::encodeName(path).toStdString());
     if (!info.ok) {
+        // Never leave another map's corners beside this path.
+        for (QLineEdit* e :
+             {edit_lu_lat_, edit_lu_lon_, edit_rd_lat_, edit_rd_lon_, edit_width_, edit_height_})
+            e->setText(QStringLiteral("0"));
         report(info.message);
         return;
     }

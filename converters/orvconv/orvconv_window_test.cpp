@@ -136,11 +136,20 @@ TEST_F(OrvWindowTest, ProblemsAreReportedAndTheWindowStays) {
     EXPECT_TRUE(find<QLabel>("Label1")->text().isEmpty());
     EXPECT_TRUE(errors.isEmpty());
 
-    next_choice = in.filePath(QStringLiteral("lonely.fr"));  // no mapinfo.dat beside it
+    next_choice = place(orvtest::small_map());  // a good map first
+    QTest::mouseClick(find<QPushButton>("btnFile"), Qt::LeftButton);
+    ASSERT_EQ(edit("editWidth"), QStringLiteral("40"));
+
+    QDir().mkpath(in.filePath(QStringLiteral("other")));
+    next_choice = in.filePath(QStringLiteral("other/lonely.fr"));  // no mapinfo.dat beside it
     orvtest::write_file(next_choice.toStdString(), orvtest::make_map(orvtest::small_map().spec));
     QTest::mouseClick(find<QPushButton>("btnFile"), Qt::LeftButton);
     EXPECT_EQ(errors, QStringList{QStringLiteral("座標 ファイルを開けません")});
     EXPECT_TRUE(find<QPushButton>("btnStart")->isEnabled());
+    EXPECT_EQ(find<QLabel>("Label1")->text(), next_choice);
+    for (const char* name :
+         {"editWidth", "editHeight", "editLUlat", "editRDlon"})  // the first map's are gone
+        EXPECT_EQ(edit(name), QStringLiteral("0")) << name;
 
     // The size fields are still "0": Start refuses instead of dividing by zero.
     QTest::mouseClick(find<QPushButton>("btnStart"), Qt::LeftButton);
