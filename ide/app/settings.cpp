@@ -1,5 +1,7 @@
 #include "ide/app/settings.h"
 
+#include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,9 +55,41 @@ bool write_bool_setting(platform::SettingsStore& store, const std::string& secti
     return store.write_string(section, name, value ? "TRUE" : "FALSE");
 }
 
+namespace {
+
+// One "%d" as scanf reads it: blanks, an optional sign, digits. Values that
+// do not fit an int are refused rather than wrapped.
+bool scan_int(const std::string& text, size_t& pos, int& out) {
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    long long value = 0;
+    size_t digits = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        value = value * 10 + (text[pos++] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) return false;
+        ++digits;
+    }
+    if (digits == 0) return false;
+    value = negative ? -value : value;
+    if (value > INT_MAX || value < INT_MIN) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace
+
 std::optional<WindowRect> parse_rect(const std::string& text) {
     WindowRect r;
-    if (std::sscanf(text.c_str(), "%d,%d,%d,%d", &r.left, &r.top, &r.right, &r.bottom) != 4) return std::nullopt;
+    int* fields[] = {&r.left, &r.top, &r.right, &r.bottom};
+    size_t pos = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            if (pos >= text.size() || text[pos] != ',') return std::nullopt;
+            ++pos;
+        }
+        if (!scan_int(text, pos, *fields[i])) return std::nullopt;
+    }
     return r;
 }
 

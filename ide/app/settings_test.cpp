@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "ide/app/open_by_path.h"
 
 namespace lumora::ide {
@@ -76,6 +78,11 @@ TEST(Settings, ValueRules) {
 
     EXPECT_EQ(parse_rect("1,2,3,4x"), (WindowRect{1, 2, 3, 4}));
     EXPECT_FALSE(parse_rect("a,2,3,4"));
+    EXPECT_EQ(parse_rect(" 1, -2,+3,4"), (WindowRect{1, -2, 3, 4}));
+    EXPECT_FALSE(parse_rect("1 ,2,3,4"));  // the comma must follow the number
+    EXPECT_FALSE(parse_rect("1,2,3,"));
+    EXPECT_FALSE(parse_rect("99999999999,0,1,1"));  // no wrap-around
+    EXPECT_EQ(parse_rect("-2147483648,0,2147483647,1"), (WindowRect{INT_MIN, 0, INT_MAX, 1}));
     EXPECT_EQ(format_rect({-1, 0, 1024, 768}), "-1,0,1024,768");
 }
 
