@@ -9,7 +9,7 @@
 namespace lumora::vconsole {
 
 class ByteStream {
-public:
+  public:
     virtual ~ByteStream() = default;
     // Waits at most timeout_ms for data, then returns what is there (up to n):
     // the count, 0 on time-out, -1 when the line failed or closed.
@@ -19,12 +19,12 @@ public:
 };
 
 class FdStream final : public ByteStream {
-public:
+  public:
     explicit FdStream(int fd) : fd_(fd) {}
     long read(uint8_t* buffer, size_t n, int timeout_ms) override;
     bool write(const uint8_t* data, size_t n) override;
 
-private:
+  private:
     int fd_;
 };
 

@@ -74,12 +74,18 @@ std::optional<std::vector<uint8_t>> build_capture_entry(std::span<const uint8_t>
 
 const char* describe(SendResult r) {
     switch (r) {
-        case SendResult::Ok: return "sent";
-        case SendResult::Unconfirmed: return "sent; the receiver did not acknowledge the end";
-        case SendResult::NoReceiver: return "no receiver asked for the data";
-        case SendResult::Cancelled: return "cancelled by the receiver";
-        case SendResult::TooManyRetries: return "too many retries";
-        case SendResult::LineError: return "line error";
+        case SendResult::Ok:
+            return "sent";
+        case SendResult::Unconfirmed:
+            return "sent; the receiver did not acknowledge the end";
+        case SendResult::NoReceiver:
+            return "no receiver asked for the data";
+        case SendResult::Cancelled:
+            return "cancelled by the receiver";
+        case SendResult::TooManyRetries:
+            return "too many retries";
+        case SendResult::LineError:
+            return "line error";
     }
     return "?";
 }
@@ -90,10 +96,14 @@ SendResult xmodem_send(ByteStream& line, std::span<const uint8_t> data, const Se
     Answer start = wait_answer(line, options.start_timeout_ms, true);
     switch (start) {
         case Answer::Nak:
-        case Answer::Crc: break;
-        case Answer::Cancel: return SendResult::Cancelled;
-        case Answer::LineError: return SendResult::LineError;
-        default: return SendResult::NoReceiver;
+        case Answer::Crc:
+            break;
+        case Answer::Cancel:
+            return SendResult::Cancelled;
+        case Answer::LineError:
+            return SendResult::LineError;
+        default:
+            return SendResult::NoReceiver;
     }
     const bool crc = start == Answer::Crc;
     note(log, crc ? "< C" : "< NAK");
@@ -107,8 +117,8 @@ SendResult xmodem_send(ByteStream& line, std::span<const uint8_t> data, const Se
     bool corrupted = false;
     for (size_t i = 0; i < blocks; ++i) {
         const uint8_t number = static_cast<uint8_t>(i + 1);
-        std::vector<uint8_t> frame =
-            make_frame(number, data.subspan(i * kDataSize, std::min(kDataSize, data.size() - i * kDataSize)), crc);
+        std::vector<uint8_t> frame = make_frame(
+            number, data.subspan(i * kDataSize, std::min(kDataSize, data.size() - i * kDataSize)), crc);
         for (int attempt = 0;; ++attempt) {
             if (attempt > options.max_retries) {
                 const uint8_t cancel[2] = {CAN, CAN};

@@ -26,10 +26,10 @@ std::optional<std::vector<uint8_t>> build_capture_entry(std::span<const uint8_t>
                                                         std::time_t now, std::string* error = nullptr);
 
 struct SendOptions {
-    int corrupt_block = 0;        // send this block (1 = header) with a bad checksum the first time
-    int start_timeout_ms = 60000; // how long to wait for the receiver's first NAK
+    int corrupt_block = 0;         // send this block (1 = header) with a bad checksum the first time
+    int start_timeout_ms = 60000;  // how long to wait for the receiver's first NAK
     int answer_timeout_ms = 10000;
-    int max_retries = 10;         // per block
+    int max_retries = 10;  // per block
     // Some receivers (lrzsz) take an EOT only when nothing follows it for up
     // to two seconds, so EOT is not repeated sooner than that. A receiver
     // that has all blocks may also flush its line as it closes and lose its

@@ -58,7 +58,7 @@ TEST(CaptureEntry, AFileWithAHeaderIsSentAsItIs) {
 // framing code: it asks with `start`, NAKs damaged blocks, takes the rest.
 struct Receiver {
     uint8_t start = NAK;
-    int starts = 1;          // how many requests are already waiting when the sender looks
+    int starts = 1;  // how many requests are already waiting when the sender looks
     bool cancel_at_block_2 = false;
     std::vector<uint8_t> data;
     int damaged = 0;
@@ -85,10 +85,14 @@ struct Receiver {
             uint8_t answer = ACK;
             if (start == 'C') {
                 uint16_t crc = crc16(std::span<const uint8_t>(buf.data() + 3, 128));
-                bool ok = buf[131] == (crc >> 8) && buf[132] == (crc & 0xFF) && uint8_t(buf[1] + buf[2]) == 0xFF;
-                if (!ok) answer = NAK, ++damaged;
-                else if (buf[1] != rx.expected()) ++repeats;
-                else data.insert(data.end(), buf.begin() + 3, buf.begin() + 131), rx.accept();
+                bool ok =
+                    buf[131] == (crc >> 8) && buf[132] == (crc & 0xFF) && uint8_t(buf[1] + buf[2]) == 0xFF;
+                if (!ok)
+                    answer = NAK, ++damaged;
+                else if (buf[1] != rx.expected())
+                    ++repeats;
+                else
+                    data.insert(data.end(), buf.begin() + 3, buf.begin() + 131), rx.accept();
             } else {
                 std::optional<XmodemReceiver::Frame> f;
                 for (uint8_t x : buf) f = rx.feed(x);

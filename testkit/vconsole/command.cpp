@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view kFolder = "/rom0";
 
-bool is_space(char c) { return c == ' ' || c == '\t'; }
+bool is_space(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Splits at blanks; a token starting with a double quote runs to the closing
 // quote, which must be there.
@@ -35,7 +37,9 @@ std::optional<std::vector<std::string>> tokenize(std::string_view line) {
     return tokens;
 }
 
-bool is_folder(std::string_view arg) { return arg == kFolder || arg == "/rom0/"; }
+bool is_folder(std::string_view arg) {
+    return arg == kFolder || arg == "/rom0/";
+}
 
 // "/rom0/NAME" -> NAME; nullopt for any other folder or an empty name.
 std::optional<std::string> file_in_folder(std::string_view arg) {

@@ -15,8 +15,8 @@ TEST(ParseCommand, BothToolsSpellingsAreUnderstood) {
     const Case cases[] = {
         {"stty -echo", CommandKind::EchoOff, ""},
         {"stty echo", CommandKind::EchoOn, ""},
-        {"put /rom0", CommandKind::Put, ""},      // IDE
-        {"put /rom0/", CommandKind::Put, ""},     // lmPutw
+        {"put /rom0", CommandKind::Put, ""},   // IDE
+        {"put /rom0/", CommandKind::Put, ""},  // lmPutw
         {"delete \"/rom0/GAME\"", CommandKind::Delete, "GAME"},
         {"delete /rom0/GAME", CommandKind::Delete, "GAME"},
         {"defrag rom0", CommandKind::Defrag, ""},
@@ -39,9 +39,21 @@ TEST(ParseCommand, BothToolsSpellingsAreUnderstood) {
 
 TEST(ParseCommand, WrongArgumentsAreBadArgumentsNotSomethingElse) {
     const char* bad[] = {
-        "stty",           "stty -raw",        "put",          "put /ram0/",      "put /rom0 /rom0",
-        "delete",         "delete GAME",      "delete /rom0/", "delete /rom0/a/b", "delete /rom0x/a",
-        "exec /ram0/a",   "defrag",           "defrag /rom0", "defrag ram0",      "ls /ram0",
+        "stty",
+        "stty -raw",
+        "put",
+        "put /ram0/",
+        "put /rom0 /rom0",
+        "delete",
+        "delete GAME",
+        "delete /rom0/",
+        "delete /rom0/a/b",
+        "delete /rom0x/a",
+        "exec /ram0/a",
+        "defrag",
+        "defrag /rom0",
+        "defrag ram0",
+        "ls /ram0",
         "delete \"/rom0/open quote",
     };
     for (const char* line : bad) {

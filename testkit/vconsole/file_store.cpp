@@ -51,7 +51,8 @@ std::string host_file_name(std::string_view console_name) {
 
 bool FileStore::save(const StoredFile& file, std::string* error) const {
     const std::string base = folder_ + "/" + host_file_name(file.name);
-    return write_whole(base, {}, file.body, error) && write_whole(base + ".fx", file.header, file.body, error);
+    return write_whole(base, {}, file.body, error) &&
+           write_whole(base + ".fx", file.header, file.body, error);
 }
 
 void FileStore::remove(std::string_view console_name) const {

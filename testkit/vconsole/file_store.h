@@ -16,14 +16,14 @@ namespace lumora::vconsole {
 std::string host_file_name(std::string_view console_name);
 
 class FileStore {
-public:
+  public:
     explicit FileStore(std::string folder) : folder_(std::move(folder)) {}
     // Writes both files (each replaced in one step); false with a reason on failure.
     bool save(const StoredFile& file, std::string* error = nullptr) const;
     // Removes both files of a deleted console file.
     void remove(std::string_view console_name) const;
 
-private:
+  private:
     std::string folder_;
 };
 

@@ -30,7 +30,9 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 
-void on_signal(int) { g_stop.store(true); }
+void on_signal(int) {
+    g_stop.store(true);
+}
 
 void install_signals() {
     struct sigaction sa {};
@@ -42,7 +44,9 @@ void install_signals() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-void say(const std::string& line) { std::fprintf(stderr, "vconsole: %s\n", line.c_str()); }
+void say(const std::string& line) {
+    std::fprintf(stderr, "vconsole: %s\n", line.c_str());
+}
 
 // Puts a symbolic link to the pseudo-terminal at `link`. An old link is
 // replaced (a previous run may have been killed); anything else is left alone.

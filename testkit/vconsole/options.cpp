@@ -16,7 +16,8 @@ std::optional<int> to_int(const std::string& s, int lo, int hi) {
 }  // namespace
 
 std::string usage_text(const std::string& program) {
-    return "usage: " + program + " (--pty LINK | --port DEVICE) [options]\n"
+    return "usage: " + program +
+           " (--pty LINK | --port DEVICE) [options]\n"
            "A stand-in for the Lumora console on a serial line: its shell with /rom0\n"
            "storage and XMODEM uploads, or (--send-capture) its screen capture program.\n"
            "\n"
@@ -73,7 +74,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             }
             auto n = to_int(*v, lo, hi);
             if (!n) {
-                r.error = a + ": not a number from " + std::to_string(lo) + " to " + std::to_string(hi) + ": " + *v;
+                r.error =
+                    a + ": not a number from " + std::to_string(lo) + " to " + std::to_string(hi) + ": " + *v;
                 return false;
             }
             out = *n;
@@ -106,7 +108,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             o.shell.capacity_blocks = static_cast<uint32_t>(n);
         } else if (a == "--exists-code") {
             if (!number(0, 999, o.shell.exists_code)) return r;
-            if (o.shell.exists_code != 450 && o.shell.exists_code != 550) return fail("--exists-code: 450 or 550");
+            if (o.shell.exists_code != 450 && o.shell.exists_code != 550)
+                return fail("--exists-code: 450 or 550");
         } else if (a == "--lf") {
             o.shell.crlf = false;
         } else if (a == "--exec-time") {

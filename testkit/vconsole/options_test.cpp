@@ -5,7 +5,9 @@
 namespace lumora::vconsole {
 namespace {
 
-ParsedOptions parse(std::vector<std::string> args) { return parse_options(args); }
+ParsedOptions parse(std::vector<std::string> args) {
+    return parse_options(args);
+}
 
 TEST(VconsoleOptions, ALineIsRequiredUnlessHelpIsAsked) {
     EXPECT_FALSE(parse({}).ok);
@@ -17,9 +19,29 @@ TEST(VconsoleOptions, ALineIsRequiredUnlessHelpIsAsked) {
 }
 
 TEST(VconsoleOptions, EveryOptionReachesItsSetting) {
-    auto r = parse({"--pty", "/tmp/l", "--blocks", "40", "--exists-code", "550", "--lf", "--exec-time", "5",
-                    "--nak-interval", "250", "--store", "out", "--corrupt-block", "3", "--cancel-after", "2",
-                    "--silent", "--slow", "70", "-v", "--baud", "9600"});
+    auto r = parse({"--pty",
+                    "/tmp/l",
+                    "--blocks",
+                    "40",
+                    "--exists-code",
+                    "550",
+                    "--lf",
+                    "--exec-time",
+                    "5",
+                    "--nak-interval",
+                    "250",
+                    "--store",
+                    "out",
+                    "--corrupt-block",
+                    "3",
+                    "--cancel-after",
+                    "2",
+                    "--silent",
+                    "--slow",
+                    "70",
+                    "-v",
+                    "--baud",
+                    "9600"});
     ASSERT_TRUE(r.ok) << r.error;
     const Options& o = r.options;
     EXPECT_EQ(o.line, Options::Line::Pty);

@@ -44,7 +44,8 @@ int serve_shell(int fd, ShellSession& session, const std::atomic<bool>& stop) {
 
         int timeout = kStopCheckMs;
         if (auto wake = session.next_wakeup()) {
-            auto until = std::chrono::duration_cast<std::chrono::milliseconds>(*wake - Clock::now()).count() + 1;
+            auto until =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*wake - Clock::now()).count() + 1;
             timeout = static_cast<int>(std::clamp<long long>(until, 0, kStopCheckMs));
         }
         pollfd p{fd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};

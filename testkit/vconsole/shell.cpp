@@ -10,7 +10,9 @@ namespace {
 
 constexpr size_t kMaxLine = 255;
 
-std::chrono::milliseconds ms(int n) { return std::chrono::milliseconds(std::max(n, 0)); }
+std::chrono::milliseconds ms(int n) {
+    return std::chrono::milliseconds(std::max(n, 0));
+}
 
 // Line text for the transcript: printable ASCII as is, the rest as \xNN.
 std::string printable(std::string_view s) {
@@ -78,10 +80,17 @@ std::optional<ShellSession::TimePoint> ShellSession::next_wakeup() const {
     };
     if (!out_.empty()) consider(out_.front().due);
     switch (state_) {
-        case State::Receiving: consider(rx_.in_frame() ? up_.frame_deadline : up_.nak_at); break;
-        case State::Running: consider(run_end_); break;
-        case State::Discarding: consider(discard_until_); break;
-        case State::Command: break;
+        case State::Receiving:
+            consider(rx_.in_frame() ? up_.frame_deadline : up_.nak_at);
+            break;
+        case State::Running:
+            consider(run_end_);
+            break;
+        case State::Discarding:
+            consider(discard_until_);
+            break;
+        case State::Command:
+            break;
     }
     return t;
 }
@@ -94,9 +103,15 @@ void ShellSession::receive(std::span<const uint8_t> bytes, TimePoint now) {
     advance(now);
     for (uint8_t b : bytes) {
         switch (state_) {
-            case State::Command: command_byte(b, now); break;
-            case State::Receiving: receiving_byte(b, now); break;
-            case State::Running: held_.push_back(b); break;
+            case State::Command:
+                command_byte(b, now);
+                break;
+            case State::Receiving:
+                receiving_byte(b, now);
+                break;
+            case State::Running:
+                held_.push_back(b);
+                break;
             case State::Discarding:
                 if (now < discard_until_) break;
                 state_ = State::Command;
@@ -108,7 +123,8 @@ void ShellSession::receive(std::span<const uint8_t> bytes, TimePoint now) {
 
 void ShellSession::advance(TimePoint now) {
     switch (state_) {
-        case State::Command: break;
+        case State::Command:
+            break;
         case State::Discarding:
             if (now >= discard_until_) state_ = State::Command;
             break;
@@ -180,7 +196,8 @@ void ShellSession::run_line(TimePoint now) {
     }
     Command cmd = parse_command(line);
     switch (cmd.kind) {
-        case CommandKind::Empty: return;
+        case CommandKind::Empty:
+            return;
         case CommandKind::EchoOff:
             echo_ = false;
             status(200, "echo off", now);
@@ -189,7 +206,9 @@ void ShellSession::run_line(TimePoint now) {
             echo_ = true;
             status(200, "echo on", now);
             return;
-        case CommandKind::Put: start_put(now); return;
+        case CommandKind::Put:
+            start_put(now);
+            return;
         case CommandKind::Delete:
             if (storage_.erase(cmd.name)) {
                 status(200, cmd.name + ": deleted", now);
@@ -212,9 +231,15 @@ void ShellSession::run_line(TimePoint now) {
             run_end_ = status(125, cmd.name + ": running", now) + ms(opt_.exec_run_ms);
             state_ = State::Running;
             return;
-        case CommandKind::List: list(now); return;
-        case CommandKind::BadArgument: status(501, cmd.word + ": " + cmd.why, now); return;
-        case CommandKind::Unknown: status(500, cmd.word + ": unknown command", now); return;
+        case CommandKind::List:
+            list(now);
+            return;
+        case CommandKind::BadArgument:
+            status(501, cmd.word + ": " + cmd.why, now);
+            return;
+        case CommandKind::Unknown:
+            status(500, cmd.word + ": unknown command", now);
+            return;
     }
 }
 
@@ -322,8 +347,10 @@ void ShellSession::on_frame(const XmodemReceiver::Frame& f, TimePoint now) {
                 std::to_string(rx_.expected()));
             refuse(426, "block out of sequence", now);
             return;
-        case Kind::Block: break;
-        case Kind::Cancel: return;
+        case Kind::Block:
+            break;
+        case Kind::Cancel:
+            return;
     }
     log("< block " + std::to_string(f.number));
     if (opt_.corrupt_block > 0 && !corrupt_done_ && position == size_t(opt_.corrupt_block)) {
@@ -362,16 +389,19 @@ bool ShellSession::take_header(const XmodemReceiver::Frame& f, TimePoint now) {
     }
     const uint64_t size = static_cast<uint64_t>(entry->size());
     switch (storage_.check(name, size)) {
-        case PlaceResult::Ok: break;
-        case PlaceResult::Exists: refuse(opt_.exists_code, name + ": file exists", now); return false;
+        case PlaceResult::Ok:
+            break;
+        case PlaceResult::Exists:
+            refuse(opt_.exists_code, name + ": file exists", now);
+            return false;
         case PlaceResult::Fragmented:
             refuse(452, name + ": not enough contiguous space, defrag needed", now);
             return false;
         case PlaceResult::NoSpace:
             // 452 would send the tools into "defrag and retry", which cannot help here.
             refuse(426,
-                   name + ": not enough space (" + std::to_string(Rom0Storage::blocks_for(size)) + " blocks needed, " +
-                       std::to_string(storage_.free_blocks()) + " free)",
+                   name + ": not enough space (" + std::to_string(Rom0Storage::blocks_for(size)) +
+                       " blocks needed, " + std::to_string(storage_.free_blocks()) + " free)",
                    now);
             return false;
     }
@@ -394,8 +424,8 @@ void ShellSession::finish_upload(TimePoint now) {
     }
     if (up_.body.size() < up_.size) {
         status(426,
-               up_.name + ": incomplete, " + std::to_string(up_.body.size()) + " of " + std::to_string(up_.size) +
-                   " bytes",
+               up_.name + ": incomplete, " + std::to_string(up_.body.size()) + " of " +
+                   std::to_string(up_.size) + " bytes",
                now);
         return;
     }

@@ -34,7 +34,7 @@ struct ShellOptions {
 };
 
 class ShellSession {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
     using TimePoint = Clock::time_point;
     enum class State { Command, Receiving, Running, Discarding };
@@ -61,7 +61,7 @@ public:
     // A readable transcript: "< " what came in, "> " what went out, "# " notes.
     std::function<void(const std::string& line)> on_log;
 
-private:
+  private:
     struct Upload {
         bool have_header = false;
         std::string name;

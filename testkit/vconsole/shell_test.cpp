@@ -29,7 +29,9 @@ std::vector<uint8_t> block_of(const std::vector<uint8_t>& entry, size_t i) {
     return make_frame(static_cast<uint8_t>(i + 1), std::span<const uint8_t>(entry.data() + from, n));
 }
 
-size_t block_count(const std::vector<uint8_t>& entry) { return (entry.size() + 127) / 128; }
+size_t block_count(const std::vector<uint8_t>& entry) {
+    return (entry.size() + 127) / 128;
+}
 
 // A console on a clock that only moves when the test says so.
 struct Console {
@@ -76,7 +78,8 @@ TEST(Shell, EchoesUntilSttyEchoOffAndIgnoresTheLfOfCrLf) {
     EXPECT_EQ(c.type("\n"), "");
     EXPECT_EQ(c.type("\r"), "") << "an empty line gets no answer";
     EXPECT_EQ(c.type("stty echo\r"), "200 echo on\r\n");
-    EXPECT_EQ(c.type("lx\x7Fs\r"), "lx\b \bs\r\n200 0 files, 2048 of 2048 blocks free, largest hole 2048\r\n");
+    EXPECT_EQ(c.type("lx\x7Fs\r"),
+              "lx\b \bs\r\n200 0 files, 2048 of 2048 blocks free, largest hole 2048\r\n");
 }
 
 TEST(Shell, StatusLinesCanEndInLfAlone) {
@@ -94,7 +97,9 @@ TEST(Shell, IdeAndPutwUploadsStoreTheBodyWithoutPadding) {
         c.type("stty -echo\r");
         ASSERT_EQ(c.type(put), kPutAnswer) << put;
         auto entry = entry_bytes("GAME", 257);
-        EXPECT_EQ(c.upload(entry), "\x06" "200 GAME: 257 bytes stored\r\n");
+        EXPECT_EQ(c.upload(entry),
+                  "\x06"
+                  "200 GAME: 257 bytes stored\r\n");
         ASSERT_EQ(c.stored, std::vector<std::string>{"GAME"});
         const StoredFile* f = c.s.storage().find("GAME");
         ASSERT_NE(f, nullptr);
@@ -117,7 +122,9 @@ TEST(Shell, DamagedAndRepeatedBlocksAreTakenOnce) {
     EXPECT_EQ(c.send(block_of(entry, 1)), "\x06") << "a repeat (our ACK lost) is acknowledged";
     EXPECT_EQ(c.send(block_of(entry, 2)), "\x06");
     EXPECT_EQ(c.send(block_of(entry, 3)), "\x06");
-    EXPECT_EQ(c.send({EOT}), "\x06" "200 DATA: 300 bytes stored\r\n");
+    EXPECT_EQ(c.send({EOT}),
+              "\x06"
+              "200 DATA: 300 bytes stored\r\n");
     EXPECT_EQ(c.s.storage().find("DATA")->body, std::vector<uint8_t>(entry.begin() + 128, entry.end()));
 }
 
@@ -131,7 +138,9 @@ TEST(Shell, InjectedDamageNaksTheBlockOnlyTheFirstTime) {
     EXPECT_EQ(c.send(block_of(entry, 1)), "\x15");
     EXPECT_EQ(c.send(block_of(entry, 1)), "\x06");
     EXPECT_EQ(c.send(block_of(entry, 2)), "\x06");
-    EXPECT_EQ(c.send({EOT}), "\x06" "200 X: 200 bytes stored\r\n");
+    EXPECT_EQ(c.send({EOT}),
+              "\x06"
+              "200 X: 200 bytes stored\r\n");
     EXPECT_EQ(c.s.storage().find("X")->body, std::vector<uint8_t>(entry.begin() + 128, entry.end()));
 }
 
@@ -143,12 +152,16 @@ TEST(Shell, CancelAfterBlockNAbortsTheFirstUploadOnly) {
     c.type("put /rom0\r");
     EXPECT_EQ(c.send(block_of(entry, 0)), "\x06");
     EXPECT_EQ(c.send(block_of(entry, 1)), "\x06");
-    EXPECT_EQ(c.send(block_of(entry, 2)), "\x18\x18" "426 transfer aborted\r\n");
+    EXPECT_EQ(c.send(block_of(entry, 2)),
+              "\x18\x18"
+              "426 transfer aborted\r\n");
     EXPECT_TRUE(c.stored.empty());
     EXPECT_EQ(c.s.storage().find("BIG"), nullptr);
     c.wait(1s);
     c.type("put /rom0\r");
-    EXPECT_EQ(c.upload(entry), "\x06" "200 BIG: 600 bytes stored\r\n");
+    EXPECT_EQ(c.upload(entry),
+              "\x06"
+              "200 BIG: 600 bytes stored\r\n");
 }
 
 TEST(Shell, ExistingNameGets450Or550AndDeleteMakesRoomForIt) {
@@ -159,7 +172,9 @@ TEST(Shell, ExistingNameGets450Or550AndDeleteMakesRoomForIt) {
         auto entry = entry_bytes("SAME", 50);
         c.type("stty -echo\r");
         c.type("put /rom0\r");
-        ASSERT_EQ(c.upload(entry), "\x06" "200 SAME: 50 bytes stored\r\n");
+        ASSERT_EQ(c.upload(entry),
+                  "\x06"
+                  "200 SAME: 50 bytes stored\r\n");
         EXPECT_EQ(c.type("put /rom0\r"), kPutAnswer);
         // The name is only known from the first block, so that is where the refusal comes.
         EXPECT_EQ(c.send(block_of(entry, 0)), "\x18\x18" + std::to_string(code) + " SAME: file exists\r\n");
@@ -168,7 +183,9 @@ TEST(Shell, ExistingNameGets450Or550AndDeleteMakesRoomForIt) {
         EXPECT_EQ(c.deleted, std::vector<std::string>{"SAME"});
         EXPECT_EQ(c.type("delete /rom0/SAME\r\n"), "550 SAME: no such file\r\n");
         c.type("put /rom0\r");
-        EXPECT_EQ(c.upload(entry), "\x06" "200 SAME: 50 bytes stored\r\n");
+        EXPECT_EQ(c.upload(entry),
+                  "\x06"
+                  "200 SAME: 50 bytes stored\r\n");
     }
 }
 
@@ -179,16 +196,23 @@ TEST(Shell, FragmentedSpaceGets452UntilDefrag) {
     c.type("stty -echo\r");
     for (const char* name : {"A", "B", "C"}) {
         c.type("put /rom0\r");
-        ASSERT_EQ(c.upload(entry_bytes(name, 256)), "\x06" "200 " + std::string(name) + ": 256 bytes stored\r\n");
+        ASSERT_EQ(c.upload(entry_bytes(name, 256)),
+                  "\x06"
+                  "200 " +
+                      std::string(name) + ": 256 bytes stored\r\n");
     }
     c.type("delete /rom0/B\r");
     auto d = entry_bytes("D", 512);  // 5 blocks; 6 free but in two holes of 3
     c.type("put /rom0\r");
-    EXPECT_EQ(c.send(block_of(d, 0)), "\x18\x18" "452 D: not enough contiguous space, defrag needed\r\n");
+    EXPECT_EQ(c.send(block_of(d, 0)),
+              "\x18\x18"
+              "452 D: not enough contiguous space, defrag needed\r\n");
     c.wait(1s);
     EXPECT_EQ(c.type("defrag rom0\r"), "125 defragmenting rom0\r\n200 rom0: 6 blocks free\r\n");
     c.type("put /rom0\r");
-    EXPECT_EQ(c.upload(d), "\x06" "200 D: 512 bytes stored\r\n");
+    EXPECT_EQ(c.upload(d),
+              "\x06"
+              "200 D: 512 bytes stored\r\n");
 }
 
 TEST(Shell, AFileThatCanNeverFitIsRefusedWithoutAskingForDefrag) {
@@ -198,22 +222,30 @@ TEST(Shell, AFileThatCanNeverFitIsRefusedWithoutAskingForDefrag) {
     c.type("stty -echo\r");
     c.type("put /rom0\r");
     auto reply = c.send(block_of(entry_bytes("HUGE", 1000), 0));
-    EXPECT_EQ(reply.substr(0, 6), "\x18\x18" "426 ");
+    EXPECT_EQ(reply.substr(0, 6),
+              "\x18\x18"
+              "426 ");
 }
 
 TEST(Shell, UploadsThatAreNotFileEntriesOrEndEarlyStoreNothing) {
     Console c;
     c.type("stty -echo\r");
     c.type("put /rom0\r");
-    EXPECT_EQ(c.send(make_frame(1, std::vector<uint8_t>(128, 'x'))), "\x18\x18" "426 not a file entry\r\n");
+    EXPECT_EQ(c.send(make_frame(1, std::vector<uint8_t>(128, 'x'))),
+              "\x18\x18"
+              "426 not a file entry\r\n");
     c.wait(1s);
     c.type("put /rom0\r");
-    EXPECT_EQ(c.send({EOT}), "\x06" "426 nothing received\r\n");
+    EXPECT_EQ(c.send({EOT}),
+              "\x06"
+              "426 nothing received\r\n");
     c.type("put /rom0\r");
     auto entry = entry_bytes("SHORT", 400);
     c.send(block_of(entry, 0));
     c.send(block_of(entry, 1));
-    EXPECT_EQ(c.send({EOT}), "\x06" "426 SHORT: incomplete, 128 of 400 bytes\r\n");
+    EXPECT_EQ(c.send({EOT}),
+              "\x06"
+              "426 SHORT: incomplete, 128 of 400 bytes\r\n");
     c.type("put /rom0\r");
     c.send(block_of(entry, 0));
     EXPECT_EQ(c.send({CAN, CAN}), "426 transfer cancelled by sender\r\n");
@@ -227,7 +259,9 @@ TEST(Shell, BlocksOutOfSequenceAbortTheUpload) {
     c.type("put /rom0\r");
     auto entry = entry_bytes("SEQ", 500);
     c.send(block_of(entry, 0));
-    EXPECT_EQ(c.send(block_of(entry, 2)), "\x18\x18" "426 block out of sequence\r\n");
+    EXPECT_EQ(c.send(block_of(entry, 2)),
+              "\x18\x18"
+              "426 block out of sequence\r\n");
 }
 
 TEST(Shell, NakIsRepeatedWhileTheSenderIsQuietThenTheUploadIsGivenUp) {
@@ -240,7 +274,9 @@ TEST(Shell, NakIsRepeatedWhileTheSenderIsQuietThenTheUploadIsGivenUp) {
     EXPECT_EQ(c.wait(999ms), "");
     EXPECT_EQ(c.wait(1ms), "\x15");
     EXPECT_EQ(c.wait(1s), "\x15");
-    EXPECT_EQ(c.wait(1s), "\x18\x18" "426 transfer timed out\r\n");
+    EXPECT_EQ(c.wait(1s),
+              "\x18\x18"
+              "426 transfer timed out\r\n");
     EXPECT_EQ(c.s.state(), ShellSession::State::Command);
 }
 
@@ -281,9 +317,10 @@ TEST(Shell, ExecAnswers125ThenFinishesAfterTheRunTime) {
     // Typed while the program runs: answered once it has ended.
     EXPECT_EQ(c.type("ls\r"), "");
     EXPECT_EQ(c.wait(499ms), "");
-    EXPECT_EQ(c.wait(1ms), "200 RUN: finished\r\n"
-                           "RUN                    10 xwr           0+2\r\n"
-                           "200 1 files, 2046 of 2048 blocks free, largest hole 2046\r\n");
+    EXPECT_EQ(c.wait(1ms),
+              "200 RUN: finished\r\n"
+              "RUN                    10 xwr           0+2\r\n"
+              "200 1 files, 2046 of 2048 blocks free, largest hole 2046\r\n");
 }
 
 TEST(Shell, SlowAnswersKeepTheirOrder) {
@@ -332,8 +369,9 @@ TEST(Shell, TranscriptShowsBothDirections) {
     c.type("stty -echo\r");
     c.type("put /rom0\r");
     c.send(block_of(entry_bytes("T", 1), 0));
-    std::vector<std::string> want = {"< stty -echo", "> 200 echo off", "< put /rom0", "> 350 ready to receive",
-                                     "> NAK", "< block 1", "# receiving T (1 bytes)", "> ACK"};
+    std::vector<std::string> want = {
+        "< stty -echo", "> 200 echo off",          "< put /rom0", "> 350 ready to receive", "> NAK",
+        "< block 1",    "# receiving T (1 bytes)", "> ACK"};
     EXPECT_EQ(lines, want);
 }
 

@@ -27,7 +27,7 @@ struct StoredFile {
 enum class PlaceResult { Ok, Exists, Fragmented, NoSpace };
 
 class Rom0Storage {
-public:
+  public:
     explicit Rom0Storage(uint32_t capacity_blocks) : capacity_(capacity_blocks) {}
 
     // Blocks a file of this body size occupies: its entry block and its body.
@@ -50,7 +50,7 @@ public:
     // Files in block order.
     const std::vector<StoredFile>& files() const { return files_; }
 
-private:
+  private:
     std::optional<uint32_t> first_fit(uint32_t blocks) const;
 
     uint32_t capacity_;

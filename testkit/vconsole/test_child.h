@@ -20,15 +20,15 @@ namespace lumora::testing {
 
 struct ChildSpec {
     std::vector<std::string> argv;
-    std::string line_device;   // when set: standard input and output are this device (sx, rx)
-    std::string workdir;       // when set: the child starts there
+    std::string line_device;       // when set: standard input and output are this device (sx, rx)
+    std::string workdir;           // when set: the child starts there
     std::vector<std::string> env;  // extra NAME=VALUE
     bool capture_stdout = true;    // else inherited (or the device)
     bool capture_stderr = false;   // else inherited
 };
 
 class Child {
-public:
+  public:
     static std::optional<Child> start(const ChildSpec& spec) {
         int out[2] = {-1, -1}, err[2] = {-1, -1};
         const bool cap_out = spec.capture_stdout && spec.line_device.empty();
@@ -100,8 +100,10 @@ public:
                 scanned = nl + 1;
                 if (line.compare(0, prefix.size(), prefix) == 0) return line;
             }
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || !pump(out_, stdout_, static_cast<int>(left.count()))) return std::nullopt;
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !pump(out_, stdout_, static_cast<int>(left.count())))
+                return std::nullopt;
         }
     }
 
@@ -121,8 +123,12 @@ public:
             if (err_ >= 0) pump(err_, stderr_, 0);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        if (out_ >= 0) while (pump(out_, stdout_, 100)) {}
-        if (err_ >= 0) while (pump(err_, stderr_, 100)) {}
+        if (out_ >= 0)
+            while (pump(out_, stdout_, 100)) {
+            }
+        if (err_ >= 0)
+            while (pump(err_, stderr_, 100)) {
+            }
         return status_;
     }
 
@@ -132,7 +138,7 @@ public:
     const std::string& out() const { return stdout_; }
     const std::string& err() const { return stderr_; }
 
-private:
+  private:
     Child() = default;
     // Appends what arrives within timeout_ms; false at EOF, on error or time-out.
     static bool pump(int fd, std::string& into, int timeout_ms) {
@@ -155,9 +161,10 @@ private:
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string tmpl = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + std::string("/lumora-XXXXXX");
+        std::string tmpl =
+            (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + std::string("/lumora-XXXXXX");
         std::vector<char> buf(tmpl.begin(), tmpl.end());
         buf.push_back(0);
         if (::mkdtemp(buf.data())) path_ = buf.data();
@@ -174,7 +181,7 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -9,7 +9,9 @@
 #include <iterator>
 
 #include "devlink/file_entry.h"
+#include "platform/pty_pair.h"
 #include "platform/serial_port.h"
+#include "testkit/vconsole/byte_stream.h"
 #include "testkit/vconsole/test_child.h"
 #include "testkit/vconsole/xmodem.h"
 
@@ -27,7 +29,8 @@ std::vector<uint8_t> read_file(const std::string& path) {
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 void write_file(const std::string& path, const std::vector<uint8_t>& d) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(d.data()), std::streamsize(d.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(d.data()), std::streamsize(d.size()));
 }
 bool exists(const std::string& path) {
     struct stat st {};
@@ -197,6 +200,30 @@ TEST(VconsolePty, RxFromLrzszReceivesACaptureEvenAfterADamagedBlock) {
         for (size_t i = 128 + bmp.size(); i < got.size(); ++i) EXPECT_EQ(got[i], SUB);
         EXPECT_FALSE(exists(vc.link));
     }
+}
+
+TEST(VconsolePty, PortModeServesAnExistingDevice) {
+    // A pseudo-terminal stands in for the serial device; its master is the PC.
+    auto pair = platform::PtyPair::create();
+    ASSERT_TRUE(pair);
+    ChildSpec spec;
+    spec.argv = {kVconsole, "--port", pair->device_path(), "--lf"};
+    auto child = Child::start(spec);
+    ASSERT_TRUE(child);
+    ASSERT_EQ(child->wait_for_line("ready ", 10000), "ready " + pair->device_path());
+    FdStream pc(pair->master_fd());
+    const std::string cmd = "stty -echo\r";
+    ASSERT_TRUE(pc.write(reinterpret_cast<const uint8_t*>(cmd.data()), cmd.size()));
+    std::string got;
+    uint8_t buf[64];
+    while (got.find("200 echo off\n") == std::string::npos) {
+        long n = pc.read(buf, sizeof buf, 5000);
+        ASSERT_GT(n, 0) << got;
+        got.append(reinterpret_cast<char*>(buf), size_t(n));
+    }
+    EXPECT_EQ(got, "stty -echo\r\n200 echo off\n");
+    child->signal(SIGTERM);
+    EXPECT_EQ(child->wait(10000), 0);
 }
 
 TEST(VconsolePty, ASilentConsoleNeverAnswers) {

@@ -15,7 +15,8 @@ uint16_t crc16(std::span<const uint8_t> data) {
     for (uint8_t b : data) {
         crc ^= static_cast<uint16_t>(b << 8);
         for (int i = 0; i < 8; ++i)
-            crc = (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021) : static_cast<uint16_t>(crc << 1);
+            crc =
+                (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021) : static_cast<uint16_t>(crc << 1);
     }
     return crc;
 }

@@ -32,14 +32,14 @@ std::vector<uint8_t> make_frame(uint8_t number, std::span<const uint8_t> data, b
 // the block number it expects. It never decides what to answer; the shell
 // does, so that faults can be injected there.
 class XmodemReceiver {
-public:
+  public:
     enum class Kind {
         Block,          // valid and the expected number: call accept() to take it
         Duplicate,      // valid repeat of the block taken last (our ACK was lost)
         Bad,            // complement or checksum wrong
         OutOfSequence,  // valid, but neither expected nor a repeat: fatal
         Eot,
-        Cancel,         // two CAN bytes in a row
+        Cancel,  // two CAN bytes in a row
     };
     struct Frame {
         Kind kind = Kind::Bad;
@@ -52,7 +52,10 @@ public:
     // frames other than SOH, EOT and CAN are line noise and are dropped.
     std::optional<Frame> feed(uint8_t byte);
     // The block handed back as Kind::Block was taken; expect the next one.
-    void accept() { ++expected_; ++accepted_; }
+    void accept() {
+        ++expected_;
+        ++accepted_;
+    }
     // Forget a half-received frame (the sender paused too long inside it).
     void drop_partial() { fill_ = 0; }
 
@@ -60,7 +63,7 @@ public:
     uint8_t expected() const { return expected_; }
     size_t accepted_blocks() const { return accepted_; }
 
-private:
+  private:
     std::array<uint8_t, kFrameSize> frame_{};
     size_t fill_ = 0;
     uint8_t expected_ = 1;

@@ -39,7 +39,8 @@ TEST(XmodemFrame, LayoutPaddingAndChecksum) {
     EXPECT_EQ(c[131], crc >> 8);
     EXPECT_EQ(c[132], crc & 0xFF);
     const std::string check = "123456789";
-    EXPECT_EQ(crc16(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(check.data()), check.size())), 0x31C3);
+    EXPECT_EQ(crc16(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(check.data()), check.size())),
+              0x31C3);
 }
 
 TEST(XmodemReceiver, InSequenceBlocksDuplicatesAndDamage) {
@@ -125,9 +126,16 @@ TEST(XmodemReceiver, MutatedStreamsNeverYieldAnUncheckedBlock) {
         for (int m = 0; m < mutations && !stream.empty(); ++m) {
             size_t at = rng() % stream.size();
             switch (rng() % 3) {
-                case 0: stream[at] = static_cast<uint8_t>(rng()); break;
-                case 1: stream.erase(stream.begin() + static_cast<std::ptrdiff_t>(at)); break;
-                case 2: stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(at), static_cast<uint8_t>(rng())); break;
+                case 0:
+                    stream[at] = static_cast<uint8_t>(rng());
+                    break;
+                case 1:
+                    stream.erase(stream.begin() + static_cast<std::ptrdiff_t>(at));
+                    break;
+                case 2:
+                    stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(at),
+                                  static_cast<uint8_t>(rng()));
+                    break;
             }
         }
         stream.resize(rng() % (stream.size() + 1));  // truncated too

@@ -25,7 +25,9 @@ inline void write_bytes(const std::string& path, const std::vector<uint8_t>& dat
         .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
-inline bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
+inline bool file_exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 // Bytes that differ from run to run of a scenario, so a stale file never passes.
 inline std::vector<uint8_t> pattern(size_t n, uint8_t seed) {
@@ -50,7 +52,7 @@ inline std::vector<uint8_t> program_entry(const std::string& name, const std::ve
 
 // `vconsole --pty DIR/COM1 --store DIR/rom0 ...`, stopped when it goes out of scope.
 class ConsoleProcess {
-public:
+  public:
     explicit ConsoleProcess(const testing::TempDir& dir) : link_(dir / "COM1"), store_(dir / "rom0") {}
 
     bool start(const std::vector<std::string>& extra, bool with_store = true) {
@@ -70,7 +72,7 @@ public:
     const std::string& link() const { return link_; }
     std::string stored(const std::string& name) const { return store_ + "/" + name; }
 
-private:
+  private:
     std::string link_, store_;
     std::optional<testing::Child> child_;
 };

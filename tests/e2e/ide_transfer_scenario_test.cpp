@@ -18,7 +18,7 @@ namespace lumora::e2e {
 namespace {
 
 class IdeTransferScenario : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(tmp_.path().empty());
         std::filesystem::create_directories(tmp_ / "demo");
@@ -29,7 +29,9 @@ protected:
     }
 
     // Writes the project's built file entry with this body.
-    void build(const std::vector<uint8_t>& body) { write_bytes(ide::file_entry_path(*doc_), program_entry("demo", body)); }
+    void build(const std::vector<uint8_t>& body) {
+        write_bytes(ide::file_entry_path(*doc_), program_entry("demo", body));
+    }
 
     bool transfer() { return ide::run_transfer_command(*doc_, ide::TransferCommand::Transfer, hooks_); }
 
@@ -70,7 +72,8 @@ TEST_F(IdeTransferScenario, AnExistingNameIsDeletedAndTheUploadStartsAgain) {
         auto second = pattern(450, 2);
         build(second);
         EXPECT_TRUE(transfer()) << ::testing::PrintToString(lines());
-        EXPECT_TRUE(has_line_starting(std::string(code) + " demo: file exists")) << ::testing::PrintToString(lines());
+        EXPECT_TRUE(has_line_starting(std::string(code) + " demo: file exists"))
+            << ::testing::PrintToString(lines());
         EXPECT_TRUE(has_line_starting("200 demo: deleted"));
         EXPECT_EQ(lines().back(), "転送終了");
         EXPECT_EQ(read_bytes(console.stored("demo")), second) << "the new program replaced the old one";

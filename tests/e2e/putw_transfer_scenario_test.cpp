@@ -24,7 +24,7 @@ std::vector<uint8_t> plain_entry(const std::string& name, const std::vector<uint
 }
 
 class PutwScenario : public ::testing::Test {
-protected:
+  protected:
     bool open(const ConsoleProcess& console) {
         if (!link_.open_device(console.link(), 0)) return false;
         link_.set_read_timeout(500);

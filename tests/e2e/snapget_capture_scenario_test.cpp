@@ -17,7 +17,7 @@ std::vector<uint8_t> fake_bmp(size_t n, uint8_t seed) {
 }
 
 class SnapgetScenario : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(tmp_.path().empty());
         std::filesystem::create_directories(tmp_ / "work");
@@ -26,7 +26,8 @@ protected:
 
     // One capture: the console sends `file`, snapget receives it in work/.
     // Returns snapget's exit status; its standard error lands in snap_err_.
-    int capture(const std::string& file, std::vector<std::string> console_args, std::vector<std::string> snap_args) {
+    int capture(const std::string& file, std::vector<std::string> console_args,
+                std::vector<std::string> snap_args) {
         testing::TempDir line_dir;
         ConsoleProcess console(line_dir);
         std::vector<std::string> args = {"--send-capture", file};
