@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 
 #include "ide/app/open_by_path.h"
 
@@ -84,6 +85,29 @@ TEST(Settings, ValueRules) {
     EXPECT_FALSE(parse_rect("99999999999,0,1,1"));  // no wrap-around
     EXPECT_EQ(parse_rect("-2147483648,0,2147483647,1"), (WindowRect{INT_MIN, 0, INT_MAX, 1}));
     EXPECT_EQ(format_rect({-1, 0, 1024, 768}), "-1,0,1024,768");
+}
+
+TEST(Settings, MangledStoredValuesNeverBreakLoading) {
+    std::mt19937 rng(7);
+    const std::string alphabet = "0123456789,-+ \txTRUEfalse\x81\xFF";
+    for (int i = 0; i < 3000; ++i) {
+        std::string junk;
+        for (size_t n = rng() % 24; n > 0; --n) junk += alphabet[rng() % alphabet.size()];
+        MemorySettingsStore store;
+        store.write_string("MainFrame", "WindowRect", junk);
+        store.write_string("MainFrame", "Maximize", junk);
+        store.write_number("Config", "TabLength", static_cast<uint32_t>(rng()));
+        Settings s;
+        load_settings(s, store, W);
+        EXPECT_GT(s.tab_length, 0);
+        // Whatever was accepted survives a write and a read unchanged.
+        if (auto r = parse_rect(junk)) {
+            EXPECT_EQ(parse_rect(format_rect(*r)), r);
+            EXPECT_EQ(s.window_rect, *r);
+        } else {
+            EXPECT_EQ(s.window_rect, WindowRect{});
+        }
+    }
 }
 
 TEST(Settings, WindowRectangleIsStoredInWorkAreaCoordinates) {
