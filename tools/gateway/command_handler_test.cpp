@@ -106,6 +106,28 @@ TEST(CommandHandlerAdapter, RepliesInEveryState) {
     }
 }
 
+// The socket and name commands need neither power nor a connection, and
+// answer the same in every adapter state.
+TEST(CommandHandlerAdapter, SocketCommandsAnswerAlikeInEveryState) {
+    for (int state = 0; state < 3; ++state) {
+        SCOPED_TRACE(state);
+        Rig rig;
+        rig.to_state(state);
+        rig.sockets.hosts["h"] = {10, 0, 0, 9};
+        EXPECT_EQ(rig.run(frame(0x11, 0x01)), (Bytes{0x11, 0, 2, 1, 0}));
+        Bytes addr{0, 0x00, 0x02, 0x50, 0x00, 10, 0, 0, 9};
+        addr.resize(17, 0);
+        EXPECT_EQ(rig.run(frame(0x11, 0x03, addr)), (Bytes{0x11, 0, 3, 3, 0, 1}));
+        EXPECT_EQ(rig.run(request(0x11, 0x0E, {0}, "abc")), (Bytes{0x11, 0, 3, 0x0E, 0, 3}));
+        rig.sockets.deliver(100, "ok\r\nxy");
+        EXPECT_EQ(rig.run(frame(0x11, 0x0D, {0, 20})), with_text({0x11, 0, 7, 0x0D, 0, 4}, "ok\r\n"));
+        EXPECT_EQ(rig.run(frame(0x11, 0x0F, {0, 20})), with_text({0x11, 0, 5, 0x0F, 0, 2}, "xy"));
+        EXPECT_EQ(rig.run(request(0x11, 0x08, {}, std::string("h\0", 2))),
+                  (Bytes{0x11, 0, 8, 0x08, 0x01, 'h', 0x00, 10, 0, 0, 9}));
+        EXPECT_EQ(rig.run(frame(0x11, 0x07, {0})), (Bytes{0x11, 0, 3, 7, 0, 1}));
+    }
+}
+
 TEST(CommandHandlerAdapter, StatusFollowsTheWholeLifecycleAndDelaysAreKept) {
     Rig rig;
     auto status = [&] { return (*rig.run(frame(0x02, 0x01)))[4]; };
