@@ -67,7 +67,8 @@ OrvWindow::OrvWindow(QWidget* parent)
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::WindowText, Qt::black);
     label_path_->setPalette(white);
-    label_path_->setMinimumWidth(260);
+    // A long path must not stretch the fixed-size window; the tooltip shows it whole.
+    label_path_->setFixedWidth(260);
     btn_start_ = new QPushButton(QStringLiteral("開始"));
     btn_start_->setObjectName(QStringLiteral("btnStart"));
     btn_start_->setEnabled(false);
@@ -146,6 +147,7 @@ void OrvWindow::chooseFile() {
     const QString path = chooser_ ? chooser_(this) : QString();
     if (path.isEmpty()) return;
     label_path_->setText(path);
+    label_path_->setToolTip(path);
     btn_start_->setEnabled(true);
     const MapInfoResult info = read_mapinfo(QFile::encodeName(path).toStdString());
     if (!info.ok) {
