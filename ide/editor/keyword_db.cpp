@@ -1,8 +1,11 @@
 #include "ide/editor/keyword_db.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 namespace lumora::editor {
 
@@ -98,7 +101,7 @@ KeywordDatabase::KeywordDatabase(const KeywordDatabase& other)
 KeywordDatabase::KeywordDatabase(KeywordDatabase&& other) noexcept
     : sets_(std::move(other.sets_)), enabled_{other.enabled_[0], other.enabled_[1]} {
     rebuild_index();
-    other.index_.clear();
+    other.table_.clear();
 }
 
 KeywordDatabase& KeywordDatabase::operator=(const KeywordDatabase& other) {
@@ -117,7 +120,7 @@ KeywordDatabase& KeywordDatabase::operator=(KeywordDatabase&& other) noexcept {
         enabled_[0] = other.enabled_[0];
         enabled_[1] = other.enabled_[1];
         rebuild_index();
-        other.index_.clear();
+        other.table_.clear();
     }
     return *this;
 }
@@ -174,23 +177,56 @@ void KeywordDatabase::set_enabled(int number, bool on) {
 }
 
 void KeywordDatabase::rebuild_index() {
-    index_.clear();
+    table_.clear();
+    std::fill(std::begin(length_filter_), std::end(length_filter_), 0);
+    long_keywords_ = false;
+    size_t total = 0;
+    for (const KeywordSet& set : sets_)
+        if (enabled(set.number)) total += set.entries.size();
+    if (total == 0) return;
+    size_t size = 16;
+    while (size < total * 2) size <<= 1;
+    table_.assign(size, Slot{});
+    const size_t mask = size - 1;
     for (const KeywordSet& set : sets_) {
         if (!enabled(set.number)) continue;
-        for (const KeywordEntry& e : set.entries)
-            index_.emplace(std::string_view(e.keyword), Hit{set.number == 0 ? 1 : 2, &e});
+        for (const KeywordEntry& e : set.entries) {
+            if (e.keyword.empty()) continue;
+            if (lookup(e.keyword)) continue;  // an earlier set has it; the first wins
+            size_t i = static_cast<uint32_t>(e.hash) & mask;
+            while (table_[i].colour >= 0) i = (i + 1) & mask;
+            table_[i] = Slot{e.hash, set.number == 0 ? 1 : 2, &e};
+            const size_t len = e.keyword.size();
+            if (len >= 64)
+                long_keywords_ = true;
+            else
+                length_filter_[static_cast<uint8_t>(e.keyword[0])] |= uint64_t{1} << len;
+        }
     }
 }
 
+const KeywordDatabase::Slot* KeywordDatabase::lookup(std::string_view token) const {
+    if (table_.empty() || token.empty()) return nullptr;
+    if (token.size() < 64) {
+        if (!(length_filter_[static_cast<uint8_t>(token[0])] & (uint64_t{1} << token.size()))) return nullptr;
+    } else if (!long_keywords_) {
+        return nullptr;
+    }
+    const int32_t h = keyword_hash(token);
+    const size_t mask = table_.size() - 1;
+    for (size_t i = static_cast<uint32_t>(h) & mask; table_[i].colour >= 0; i = (i + 1) & mask)
+        if (table_[i].hash == h && table_[i].entry->keyword == token) return &table_[i];
+    return nullptr;
+}
+
 int KeywordDatabase::colour_of(std::string_view token) const {
-    if (index_.empty()) return -1;
-    auto it = index_.find(token);
-    return it == index_.end() ? -1 : it->second.colour;
+    const Slot* s = lookup(token);
+    return s ? s->colour : -1;
 }
 
 const KeywordEntry* KeywordDatabase::find(std::string_view keyword) const {
-    auto it = index_.find(keyword);
-    return it == index_.end() ? nullptr : it->second.entry;
+    const Slot* s = lookup(keyword);
+    return s ? s->entry : nullptr;
 }
 
 std::string resolve_keyword_header(const std::string& platform_folder, const std::string& header) {

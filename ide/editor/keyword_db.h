@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace lumora::editor {
@@ -69,13 +68,19 @@ private:
 
     std::vector<KeywordSet> sets_;
     bool enabled_[2] = {true, true};
-    // keyword -> (set index, entry index) of its first occurrence per number,
-    // so a lookup is one hash probe instead of a walk over every set.
-    struct Hit {
-        int colour = -1;
+    // Lookup index over the enabled sets: an open-addressing table keyed by the
+    // keyword hash (text compared only on equal hashes), and a filter of the
+    // (first byte, length) pairs that occur, which turns away most identifiers
+    // without hashing them.
+    struct Slot {
+        int32_t hash = 0;
+        int colour = -1;  // -1: empty slot
         const KeywordEntry* entry = nullptr;
     };
-    std::unordered_map<std::string_view, Hit> index_;
+    const Slot* lookup(std::string_view token) const;
+    std::vector<Slot> table_;
+    uint64_t length_filter_[256] = {};
+    bool long_keywords_ = false;  // some keyword is 64 bytes or longer
 };
 
 // Resolves a keyword's header field against the platform folder (Windows path

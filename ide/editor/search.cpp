@@ -1,6 +1,7 @@
 #include "ide/editor/search.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/cp932.h"
 #include "common/sjis.h"
@@ -27,6 +28,63 @@ void move_to_top(std::vector<std::string>& history, const std::string& text, boo
 
 }  // namespace
 
+namespace {
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHigh = 0x8080808080808080ull;
+
+// Upper-cases 8 ASCII bytes at once (none may have the high bit set).
+inline uint64_t upper_ascii_word(uint64_t w) {
+    const uint64_t ge_a = w + kOnes * (0x80 - 'a');
+    const uint64_t gt_z = w + kOnes * (0x80 - 'z' - 1);
+    const uint64_t lower = ge_a & ~gt_z & kHigh;
+    return w ^ (lower >> 2);  // clear 0x20 in lower-case letters
+}
+
+// Double-byte lower-case letters: full-width Latin, Greek, Cyrillic.
+inline bool double_byte_lower(uint8_t lead, uint8_t trail) {
+    const unsigned code = (unsigned(lead) << 8) | trail;
+    return (code >= 0x8281 && code <= 0x829A) || (code >= 0x83BF && code <= 0x83D6) ||
+           (code >= 0x8470 && code <= 0x8491);
+}
+
+}  // namespace
+
+void fold_upper(std::string& s) {
+    const size_t n = s.size();
+    char* d = s.data();
+    size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            uint64_t w;
+            std::memcpy(&w, d + i, 8);
+            if (!(w & kHigh)) {
+                w = upper_ascii_word(w);
+                std::memcpy(d + i, &w, 8);
+                i += 8;
+                continue;
+            }
+        }
+        const uint8_t b = static_cast<uint8_t>(d[i]);
+        if (b < 0x80) {
+            if (b >= 'a' && b <= 'z') d[i] = static_cast<char>(b - 'a' + 'A');
+            ++i;
+            continue;
+        }
+        if (i + 1 < n && sjis::is_lead(b) && sjis::is_trail(static_cast<uint8_t>(d[i + 1]))) {
+            if (double_byte_lower(b, static_cast<uint8_t>(d[i + 1]))) {
+                std::string pair(d + i, 2);
+                cp932::to_upper_in_place(pair);
+                d[i] = pair[0];
+                d[i + 1] = pair[1];
+            }
+            i += 2;
+            continue;
+        }
+        ++i;
+    }
+}
+
 void SearchSettings::take_over(const std::string& find, const std::string& replace) {
     if (!find.empty()) {
         find_text = find;
@@ -41,12 +99,28 @@ void SearchSettings::take_over(const std::string& find, const std::string& repla
 LineMatcher::LineMatcher(const SearchSettings& s)
     : pattern_(s.match_case ? s.find_text : cp932::to_upper(s.find_text)),
       match_case_(s.match_case),
-      whole_word_(s.whole_word) {}
+      whole_word_(s.whole_word) {
+    if (!pattern_.empty()) {
+        first_ = first_other_ = pattern_[0];
+        // Case mapping changes ASCII letters and the trail bytes of double-byte
+        // letters only; a match starts with a lead byte or a byte that keeps
+        // its value, except for ASCII letters.
+        if (!match_case_ && first_ >= 'A' && first_ <= 'Z') first_other_ = static_cast<char>(first_ - 'A' + 'a');
+    }
+}
+
+bool LineMatcher::may_match(std::string_view line) const {
+    if (pattern_.empty() || line.size() < pattern_.size()) return false;
+    const char* p = line.data();
+    const size_t n = line.size() - pattern_.size() + 1;  // the last possible start
+    if (std::memchr(p, first_, n)) return true;
+    return first_other_ != first_ && std::memchr(p, first_other_, n);
+}
 
 std::string_view LineMatcher::prepare(std::string_view line) {
     if (match_case_) return line;
     buffer_.assign(line);
-    cp932::to_upper_in_place(buffer_);
+    fold_upper(buffer_);
     return buffer_;
 }
 
@@ -68,7 +142,7 @@ bool LineMatcher::token_equals(std::string_view p, int start, int len) const {
 }
 
 bool LineMatcher::line_matches(std::string_view line, const std::vector<TokenSpan>& tokens) {
-    if (pattern_.empty() || line.size() < pattern_.size()) return false;
+    if (!may_match(line)) return false;
     std::string_view p = prepare(line);
     if (!whole_word_) return find(p, 0) != std::string_view::npos;
     if (!contains(p)) return false;
@@ -84,7 +158,7 @@ enum class Part { kAtOrAfter, kBefore, kWhole };
 // The match in one line for the given part, or npos.
 size_t search_line(LineMatcher& m, std::string_view line, const std::vector<TokenSpan>& tokens, bool forward,
                    Part part, size_t s) {
-    if (line.size() < m.length()) return std::string_view::npos;
+    if (!m.may_match(line)) return std::string_view::npos;
     std::string_view p = m.prepare(line);
     if (m.whole_word()) {
         if (!m.contains(p)) return std::string_view::npos;  // the text must occur at all

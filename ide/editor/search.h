@@ -34,6 +34,11 @@ struct SearchMatch {
     TextPos end;
 };
 
+// Upper case as cp932::to_upper gives it, in place, but quick on text that
+// is mostly ASCII and kanji (only the double-byte rows with letters are
+// handed to the full mapping).
+void fold_upper(std::string& text);
+
 // Matches the find text against lines: case folding (CP932 upper case unless
 // match case), double-byte aware, whole word by tokens.
 class LineMatcher {
@@ -51,11 +56,16 @@ public:
     bool whole_word() const { return whole_word_; }
     // Plain substring test on a prepared line (whole word looks at tokens after it).
     bool contains(std::string_view prepared) const { return prepared.find(pattern_) != std::string_view::npos; }
+    // Quick test on an unprepared line: false when no match can start in it
+    // (neither case of the text's first byte occurs).
+    bool may_match(std::string_view line) const;
     // True when the line holds at least one match (`tokens` used for whole word).
     bool line_matches(std::string_view line, const std::vector<TokenSpan>& tokens);
 
 private:
     std::string pattern_;
+    char first_ = 0;        // first byte of the text as compared
+    char first_other_ = 0;  // the same letter in the other case (or first_)
     bool match_case_;
     bool whole_word_;
     std::string buffer_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "common/cp932.h"
 #include "ide/editor/output_sink.h"
 #include "ide/editor/project_search.h"
@@ -280,6 +282,58 @@ TEST(ProjectSearch, CancelBetweenFilesAndIntoTheOutputList) {
     EXPECT_EQ(list.at(1).file, files[0]);
     EXPECT_EQ(list.at(1).line, 1);
     EXPECT_EQ(list.at(3).text, cp932::from_utf8("取り消されました。"));
+}
+
+}  // namespace
+}  // namespace lumora::editor
+
+namespace lumora::editor {
+namespace {
+
+TEST(Folding, QuickUpperCaseEqualsTheFullMapping) {
+    std::string all;
+    for (int lead = 0x81; lead <= 0xFC; ++lead)
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            all.push_back(static_cast<char>(lead));
+            all.push_back(static_cast<char>(trail));
+        }
+    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    std::string quick = all;
+    fold_upper(quick);
+    EXPECT_EQ(quick, cp932::to_upper(all));
+}
+
+// The whole-buffer search and the line-by-line search list the same lines.
+TEST(ProjectSearch, BufferSearchMatchesLineSearch) {
+    testing::ScratchDir dir;
+    std::mt19937 rng(31);
+    const std::vector<std::string> bits = {"ab", "AB", "\r\n", "\n", "\r", "\x83\x5C", "\\", "\x82\x81", "\x82\x60",
+                                           "\t", " ", "aB\\", "\x83\x61", "A"};
+    for (int round = 0; round < 300; ++round) {
+        std::string body;
+        for (int k = 0; k < 12; ++k) body += bits[rng() % bits.size()];
+        const std::string fast = dir.file("fast.txt"), slow = dir.file("slow.txt");
+        testing::write_file(fast, body);
+        testing::write_file(slow, body + "\x1A");  // a dropped byte forces cutting into lines
+        for (const char* text : {"ab", "\\", "b\\", "\x82\x81", "B"}) {
+            for (bool match_case : {false, true}) {
+                SearchSettings s;
+                s.find_text = text;
+                s.match_case = match_case;
+                RecordingSink a, b;
+                find_in_project({fast}, s, 4, a);
+                find_in_project({slow}, s, 4, b);
+                ASSERT_EQ(a.results.size(), b.results.size()) << round << " " << text;
+                for (size_t i = 0; i < a.results.size(); ++i) {
+                    ASSERT_EQ(a.results[i].second, b.results[i].second);
+                    // Same line text after the differing file name.
+                    const std::string& la = a.lines[i + 1];
+                    const std::string& lb = b.lines[i + 1];
+                    ASSERT_EQ(la.substr(la.find("):")), lb.substr(lb.find("):")));
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

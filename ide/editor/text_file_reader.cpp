@@ -18,8 +18,10 @@ namespace {
 struct ByteTables {
     bool single_ok[256];
     bool special[256];  // bytes the line cutter must look at
+    bool plain[256];    // ASCII bytes every pass accepts on their own
     ByteTables() {
         for (int b = 0; b < 256; ++b) {
+            plain[b] = (b >= 0x20 && b <= 0x7E) || b == 0x09 || b == 0x0A || b == 0x0D || b == 0x0C || b == 0x1A;
             single_ok[b] = (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || b == 0x09 || b == 0x0A ||
                            b == 0x0D || b == 0x1A || b == 0x0C;
             special[b] = b == '\n' || b == '\r' || b == 0x0C || b == 0x1A;
@@ -29,6 +31,31 @@ struct ByteTables {
 const ByteTables kTables;
 
 inline uint8_t at(std::string_view s, size_t i) { return static_cast<uint8_t>(s[i]); }
+
+// Index of the first byte at or after `i` that is not plain ASCII text; eight
+// printable bytes at a time where it can.
+size_t skip_plain(std::string_view s, size_t i) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    const size_t n = s.size();
+    while (i + 8 <= n) {
+        uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        // No high bit, no control byte (< 0x20), no DEL (0x7F): eight plain bytes.
+        const uint64_t control = (w - kOnes * 0x20) & ~w;
+        const uint64_t del = ((w ^ (kOnes * 0x7F)) - kOnes) & ~(w ^ (kOnes * 0x7F));
+        if ((w | control | del) & kHigh) {
+            // Tabs and line breaks are plain too; look at the bytes one by one.
+            size_t k = 0;
+            while (k < 8 && kTables.plain[at(s, i + k)]) ++k;
+            i += k;
+            if (k < 8) return i;
+            continue;
+        }
+        i += 8;
+    }
+    while (i < n && kTables.plain[at(s, i)]) ++i;
+    return i;
+}
 
 inline bool sjis_pair(uint8_t a, uint8_t b) { return sjis::is_lead(a) && sjis::is_trail(b); }
 
@@ -55,12 +82,11 @@ bool first_pass(std::string_view s, int& encoding) {
     size_t i = 0;
     while (i < n) {
         uint8_t b = at(s, i);
-        if (b < 0x80 && b >= 0x20 && b != 0x7F) {  // the common case
-            if (state == kJis && two_byte && i + 1 < n && jis_pair_ok(b, at(s, i + 1))) {
-                i += 2;
-                continue;
-            }
+        if (kTables.plain[b]) {
+            // Plain ASCII passes in every state: in two-byte mode a pair of
+            // such bytes is accepted whether taken as a pair or one by one.
             ++i;
+            i = skip_plain(s, i);
             continue;
         }
         if (state == kUnknown && b == 0x1B) {
@@ -102,6 +128,10 @@ bool euc_pass(std::string_view s) {
     size_t i = 0;
     while (i < n) {
         uint8_t b = at(s, i);
+        if (kTables.plain[b]) {
+            i = skip_plain(s, i + 1);
+            continue;
+        }
         if (b >= 0x80 && i + 1 < n && euc_pair_ok(b, at(s, i + 1))) {
             i += 2;
             continue;
@@ -166,17 +196,20 @@ bool TextFileReader::read(const std::string& file_path, std::string* error) {
     struct stat st{};
     if (::fstat(fd, &st) != 0) return fail(errno);
     if (S_ISDIR(st.st_mode)) return fail(EISDIR);
-    if (st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
-    char buf[1 << 16];
+    // Read straight into the buffer; a file that grows meanwhile is read on.
+    size_t have = 0;
+    contents.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0);
     for (;;) {
-        ssize_t got = ::read(fd, buf, sizeof buf);
+        if (have == contents.size()) contents.resize(have + (1 << 16));
+        ssize_t got = ::read(fd, contents.data() + have, contents.size() - have);
         if (got < 0) {
             if (errno == EINTR) continue;
             return fail(errno);
         }
         if (got == 0) break;
-        contents.append(buf, static_cast<size_t>(got));
+        have += static_cast<size_t>(got);
     }
+    contents.resize(have);
     ::close(fd);
     recognise();
     return true;

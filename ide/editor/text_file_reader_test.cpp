@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "common/sjis.h"
 #include "ide/editor/test_util.h"
 #include "ide/editor/text_doc.h"
 
@@ -147,6 +148,63 @@ TEST(Loading, ReadFailuresReportTheSystemText) {
     EXPECT_FALSE(r.read(dir.path(), &err));
 }
 
+// The recognition rules written out plainly, one byte at a time, to check the
+// quick passes against.
+int reference_encoding(const std::string& s, bool* text) {
+    auto single_ok = [](uint8_t b) {
+        return (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || b == 9 || b == 10 || b == 13 || b == 0x1A ||
+               b == 0x0C;
+    };
+    auto sjis_pair = [&](size_t i) {
+        return i + 1 < s.size() && sjis::is_lead(uint8_t(s[i])) && sjis::is_trail(uint8_t(s[i + 1]));
+    };
+    auto jis_ok = [&](uint8_t a, uint8_t b) {
+        if (a < 0x21 || a > 0x7E || b < 0x21 || b > 0x7E) return false;
+        auto d = sjis::jis_to_sjis(a, b);
+        return sjis::is_lead(d.first) && sjis::is_trail(d.second);
+    };
+    int enc = 0, state = 0;
+    bool two = false, ok = true;
+    for (size_t i = 0; i < s.size() && ok;) {
+        uint8_t b = uint8_t(s[i]);
+        if (state == 0 && b == 0x1B) {
+            state = 2;
+            enc = 2;
+            continue;
+        }
+        if (state == 2 && b == 0x1B) {
+            if (i + 2 >= s.size()) { ok = false; break; }
+            uint8_t c = uint8_t(s[i + 1]), d = uint8_t(s[i + 2]);
+            if (c == 0x24 && d == 0x42) two = true;
+            else if (c == 0x28 && (d == 0x42 || d == 0x4A)) two = false;
+            else { ok = false; break; }
+            i += 3;
+            continue;
+        }
+        if (state == 2 && two && i + 1 < s.size() && jis_ok(b, uint8_t(s[i + 1]))) { i += 2; continue; }
+        if (state != 2 && sjis_pair(i)) { state = 1; enc = 1; i += 2; continue; }
+        if (!single_ok(b)) { ok = false; break; }
+        ++i;
+    }
+    bool euc = true;
+    for (size_t i = 0; i < s.size();) {
+        uint8_t b = uint8_t(s[i]);
+        if (i + 1 < s.size()) {
+            uint8_t c = uint8_t(s[i + 1]);
+            if ((b == 0x8E && sjis::is_half_kana(c)) || (b >= 0xA1 && b <= 0xFE && c >= 0xA1 && c <= 0xFE &&
+                                                         jis_ok(b & 0x7F, c & 0x7F))) {
+                i += 2;
+                continue;
+            }
+        }
+        if (!single_ok(b)) { euc = false; break; }
+        ++i;
+    }
+    if (euc) { enc = 3; ok = true; }
+    *text = ok;
+    return enc;
+}
+
 // Random bytes never crash recognition or cutting, cutting never emits a
 // line break, and every kept byte of a plain file comes back in its lines.
 TEST(Robustness, RandomBytesThroughRecognitionAndCutting) {
@@ -155,10 +213,14 @@ TEST(Robustness, RandomBytesThroughRecognitionAndCutting) {
     for (int round = 0; round < 3000; ++round) {
         std::string bytes;
         size_t len = rng() % 64;
+        if (round % 2) bytes = "#include <stdio.h> int main(void)";  // long plain runs first
         for (size_t i = 0; i < len; ++i)
             bytes.push_back(rng() % 3 == 0 ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()]);
         TextFileReader r = recognised(bytes, "r.c");
         ASSERT_TRUE(r.kind == kKindNotText || r.kind == kKindC);
+        bool text = false;
+        ASSERT_EQ(r.encoding, reference_encoding(bytes, &text)) << round;
+        ASSERT_EQ(r.kind == kKindC, text) << round;
         for (int enc = 0; enc < 4; ++enc) {
             auto lines = cut_lines(bytes, enc);
             for (const std::string& l : lines) ASSERT_EQ(l.find_first_of("\r\n"), std::string::npos);
