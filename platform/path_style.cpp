@@ -17,7 +17,9 @@ PathStyle host_path_style() {
 #endif
 }
 
-char separator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+char separator(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
 namespace {
 

@@ -11,7 +11,8 @@ OpenAs open_kind_for_path(std::string_view path) {
 }
 
 bool open_by_path(std::string_view path, const OpenHandlers& handlers) {
-    const auto& handler = open_kind_for_path(path) == OpenAs::Project ? handlers.open_project : handlers.open_text;
+    const auto& handler =
+        open_kind_for_path(path) == OpenAs::Project ? handlers.open_project : handlers.open_text;
     return handler ? handler(path) : false;
 }
 

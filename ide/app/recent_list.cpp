@@ -103,7 +103,8 @@ bool RecentList::write(platform::SettingsStore& store) const {
     bool ok = true;
     for (int i = 0; i < size_; ++i) {
         size_t idx = static_cast<size_t>(i);
-        ok &= store.write_string(section_, entry_name(idx), idx < entries_.size() ? entries_[idx] : std::string());
+        ok &= store.write_string(section_, entry_name(idx),
+                                 idx < entries_.size() ? entries_[idx] : std::string());
     }
     return ok;
 }
@@ -145,6 +146,8 @@ RecentList make_recent_project_list(PathStyle style) {
     return RecentList("Recent Project List", "Project%d", 4, 30, style);
 }
 
-RecentList make_recent_file_list(PathStyle style) { return RecentList("Recent File List", "File%d", 8, 30, style); }
+RecentList make_recent_file_list(PathStyle style) {
+    return RecentList("Recent File List", "File%d", 8, 30, style);
+}
 
 }  // namespace lumora::ide

@@ -14,7 +14,7 @@
 namespace lumora::ide {
 
 class RecentList {
-public:
+  public:
     // `entry_format` holds one "%d" (1-based slot number), e.g. "Project%d".
     RecentList(std::string section, std::string entry_format, int size, int display_length = 30,
                platform::PathStyle style = platform::host_path_style());
@@ -51,7 +51,7 @@ public:
     // Items of the submenu; an empty list gives one disabled placeholder.
     std::vector<MenuItem> menu_items(std::string_view empty_text) const;
 
-private:
+  private:
     std::string section_;
     std::string entry_format_;
     int size_;

@@ -74,14 +74,17 @@ TEST(RecentList, DisplayFormFitsThirtyCharacters) {
     std::string shown = abbreviate_path(longer, 30, W);
     EXPECT_EQ(shown, "C:\\Projects\\...\\space\\demo.lmp");
     EXPECT_LE(shown.size(), 30u);
-    EXPECT_EQ(abbreviate_path("/home/someone/projects/handheld/demo/demo.lmp", 30, P), "/home/.../demo/demo.lmp");
+    EXPECT_EQ(abbreviate_path("/home/someone/projects/handheld/demo/demo.lmp", 30, P),
+              "/home/.../demo/demo.lmp");
     // Not even root\...\name fits: the name alone, even when it is longer.
     EXPECT_EQ(abbreviate_path("C:\\averyveryverylongfolder\\x\\name_that_is_long.lmp", 30, W),
               "name_that_is_long.lmp");
     EXPECT_EQ(abbreviate_path("C:\\d\\a_file_name_longer_than_thirty.lmp", 30, W),
               "a_file_name_longer_than_thirty.lmp");
-    EXPECT_EQ(abbreviate_path("C:nofolderbutveryveryverylongname.lmp", 30, W), "C:nofolderbutveryveryverylongname.lmp");
-    EXPECT_EQ(abbreviate_path("\\\\server\\share\\deep\\deeper\\file.lmp", 30, W), "\\\\server\\share\\...\\file.lmp");
+    EXPECT_EQ(abbreviate_path("C:nofolderbutveryveryverylongname.lmp", 30, W),
+              "C:nofolderbutveryveryverylongname.lmp");
+    EXPECT_EQ(abbreviate_path("\\\\server\\share\\deep\\deeper\\file.lmp", 30, W),
+              "\\\\server\\share\\...\\file.lmp");
 }
 
 TEST(RecentList, MenuItemsAndTheEmptyPlaceholder) {

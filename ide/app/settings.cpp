@@ -10,8 +10,8 @@
 namespace lumora::ide {
 
 const std::array<const char*, kColourClassCount> kColourClassNames = {
-    "Default", "C/C++", "Lumora", "Number", "Kanji",        "Alphabet", "Katakana", "Mark",
-    "Space",   "String", "Rem",   "CompileError", "Warning", "LinkError", "Select",
+    "Default", "C/C++",  "Lumora", "Number",       "Kanji",   "Alphabet",  "Katakana", "Mark",
+    "Space",   "String", "Rem",    "CompileError", "Warning", "LinkError", "Select",
 };
 const std::array<uint32_t, kColourClassCount> kDefaultTextColours = {
     0x000000, 0xFF0000, 0xFF00FF, 0x0000FF, 0x000000, 0x000000, 0x000000, 0x000000,
@@ -40,8 +40,8 @@ Settings default_settings(platform::PathStyle style) {
     return s;
 }
 
-bool read_bool_setting(const platform::SettingsStore& store, const std::string& section, const std::string& name,
-                       bool fallback) {
+bool read_bool_setting(const platform::SettingsStore& store, const std::string& section,
+                       const std::string& name, bool fallback) {
     auto value = store.read_string(section, name);
     if (!value) return fallback;
     std::string upper = cp932::to_upper(*value);
@@ -113,7 +113,8 @@ bool write_rect_setting(platform::SettingsStore& store, const std::string& secti
 
 void load_settings(Settings& s, const platform::SettingsStore& store, platform::PathStyle style) {
     for (int i = 0; i < kColourClassCount; ++i)
-        s.text_colours[i] = store.read_number("TextColor", kColourClassNames[i]).value_or(kDefaultTextColours[i]);
+        s.text_colours[i] =
+            store.read_number("TextColor", kColourClassNames[i]).value_or(kDefaultTextColours[i]);
     for (int i = 0; i < kColourClassCount; ++i)
         s.background_colours[i] =
             store.read_number("BGColor", kColourClassNames[i]).value_or(kDefaultBackgroundColours[i]);
@@ -136,7 +137,8 @@ void load_settings(Settings& s, const platform::SettingsStore& store, platform::
 bool save_settings(Settings& s, platform::SettingsStore& store) {
     if (!s.loaded) return true;
     bool ok = true;
-    for (int i = 0; i < kColourClassCount; ++i) ok &= store.write_number("TextColor", kColourClassNames[i], s.text_colours[i]);
+    for (int i = 0; i < kColourClassCount; ++i)
+        ok &= store.write_number("TextColor", kColourClassNames[i], s.text_colours[i]);
     for (int i = 0; i < kColourClassCount; ++i)
         ok &= store.write_number("BGColor", kColourClassNames[i], s.background_colours[i]);
     ok &= write_bool_setting(store, kConfig, "C/C++", s.keywords_cpp);

@@ -49,7 +49,7 @@ struct WindowRect {
 };
 
 struct Settings {
-    std::array<uint32_t, kColourClassCount> text_colours = kDefaultTextColours;            // 0x00BBGGRR
+    std::array<uint32_t, kColourClassCount> text_colours = kDefaultTextColours;  // 0x00BBGGRR
     std::array<uint32_t, kColourClassCount> background_colours = kDefaultBackgroundColours;
     bool keywords_cpp = true;     // "C/C++" keyword set coloured
     bool keywords_lumora = true;  // "Lumora" keyword set coloured
@@ -83,8 +83,8 @@ void load_settings(Settings& settings, const platform::SettingsStore& store,
 bool save_settings(Settings& settings, platform::SettingsStore& store);
 
 // The value rules, usable by any part of the IDE.
-bool read_bool_setting(const platform::SettingsStore& store, const std::string& section, const std::string& name,
-                       bool fallback);
+bool read_bool_setting(const platform::SettingsStore& store, const std::string& section,
+                       const std::string& name, bool fallback);
 bool write_bool_setting(platform::SettingsStore& store, const std::string& section, const std::string& name,
                         bool value);
 WindowRect read_rect_setting(const platform::SettingsStore& store, const std::string& section,

@@ -59,8 +59,8 @@ TEST(Settings, ValueRules) {
     store.write_string("Config", "C/C++", "");
     Settings s;
     load_settings(s, store, W);
-    EXPECT_TRUE(s.maximised);        // case does not matter
-    EXPECT_TRUE(s.output_visible);   // unknown word: the default
+    EXPECT_TRUE(s.maximised);       // case does not matter
+    EXPECT_TRUE(s.output_visible);  // unknown word: the default
     EXPECT_FALSE(s.project_visible);
     EXPECT_TRUE(s.window_rect.empty());  // three numbers are not a rectangle
     EXPECT_EQ(s.tab_length, 4);
@@ -133,7 +133,8 @@ TEST(Settings, SaveOrderAndFirstRunAndLoadedGuard) {
     std::vector<std::string> expected;
     for (const char* name : kColourClassNames) expected.push_back(std::string("TextColor/") + name);
     for (const char* name : kColourClassNames) expected.push_back(std::string("BGColor/") + name);
-    for (const char* name : {"C/C++", "Lumora", "TabLength", "LumoraFolder", "DMCFolder", "ProjectFolder", "FirstRun"})
+    for (const char* name :
+         {"C/C++", "Lumora", "TabLength", "LumoraFolder", "DMCFolder", "ProjectFolder", "FirstRun"})
         expected.push_back(std::string("Config/") + name);
     for (const char* name : {"WindowRect", "Maximize", "VisibleOutput", "VisibleProject"})
         expected.push_back(std::string("MainFrame/") + name);

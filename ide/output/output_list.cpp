@@ -19,7 +19,8 @@ const OutputMessage& OutputList::add_tool_line(std::string_view raw_line) {
     return add_message(tool_text_to_sjis(raw_line), true);
 }
 
-const OutputMessage& OutputList::add_search_result(std::string_view sjis_text, std::string_view file, int line) {
+const OutputMessage& OutputList::add_search_result(std::string_view sjis_text, std::string_view file,
+                                                   int line) {
     BuiltMessage built = build_message(sjis_text, false);
     built.message.file = std::string(file);
     built.message.line = line;

@@ -13,7 +13,7 @@
 namespace lumora::ide {
 
 class OutputList {
-public:
+  public:
     enum class Change { Appended, Cleared };
     // `first` and `count` give the appended range; for Cleared both are 0.
     using Listener = std::function<void(Change change, size_t first, size_t count)>;
@@ -47,7 +47,7 @@ public:
     void add_listener(Listener listener) { listeners_.push_back(std::move(listener)); }
     void set_beep_handler(BeepHandler handler) { beep_ = std::move(handler); }
 
-private:
+  private:
     const OutputMessage& append(OutputMessage message, bool beep);
 
     std::vector<OutputMessage> messages_;
@@ -58,7 +58,7 @@ private:
 // The selection of the output pane: it follows new lines while it sits on the
 // last one (or there were none), otherwise it stays.
 class OutputSelection {
-public:
+  public:
     std::optional<size_t> selected() const { return selected_; }
     void select(std::optional<size_t> index, size_t line_count);
     // Call after lines were appended: old_count lines before, new_count now.
@@ -67,7 +67,7 @@ public:
     bool on_appended(size_t old_count, size_t new_count);
     void on_cleared() { selected_.reset(); }
 
-private:
+  private:
     std::optional<size_t> selected_;
 };
 

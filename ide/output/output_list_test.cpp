@@ -49,12 +49,12 @@ TEST(OutputList, CountsKindsFromAStartLine) {
 
 TEST(OutputList, NextAndPreviousErrorWrapAndSkipOtherKinds) {
     OutputList list;
-    list.add_message("plain", false);                 // 0
-    list.add_tool_line("a.c(1) : Error: x");         // 1
-    list.add_tool_line("LINKER : Error 1: y");       // 2 link error: skipped
-    list.add_tool_line("LINKER : Warning 1: y");     // 3 link warning: skipped
-    list.add_search_result("s", "/a.c", 1);          // 4 search result: skipped
-    list.add_tool_line("b.c(2) : warning 3: x");     // 5
+    list.add_message("plain", false);             // 0
+    list.add_tool_line("a.c(1) : Error: x");      // 1
+    list.add_tool_line("LINKER : Error 1: y");    // 2 link error: skipped
+    list.add_tool_line("LINKER : Warning 1: y");  // 3 link warning: skipped
+    list.add_search_result("s", "/a.c", 1);       // 4 search result: skipped
+    list.add_tool_line("b.c(2) : warning 3: x");  // 5
     EXPECT_EQ(list.find_error(std::nullopt, true), 1u);
     EXPECT_EQ(list.find_error(std::nullopt, false), 5u);
     EXPECT_EQ(list.find_error(1, true), 5u);

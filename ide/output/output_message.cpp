@@ -19,7 +19,14 @@ bool starts_with_at(std::string_view text, size_t pos, std::string_view what) {
 
 bool ends_walk(char c) {
     switch (c) {
-        case '"': case '*': case ',': case ';': case '<': case '>': case '?': case '|':
+        case '"':
+        case '*':
+        case ',':
+        case ';':
+        case '<':
+        case '>':
+        case '?':
+        case '|':
             return true;
         default:
             return false;

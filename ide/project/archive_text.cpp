@@ -81,7 +81,8 @@ std::string utf16_to_sjis(const std::u16string& text) {
     std::string utf8;
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t u = text[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             u = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {

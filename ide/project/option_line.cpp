@@ -65,7 +65,8 @@ std::string apply_prefixed_field(std::string_view line, std::string_view prefix,
     for (const std::string& entry : tokenize_options(field)) {
         if (entry.empty()) continue;
         std::string token = std::string(prefix) + entry;
-        if (std::find(tokens.begin(), tokens.end(), token) == tokens.end()) tokens.push_back(std::move(token));
+        if (std::find(tokens.begin(), tokens.end(), token) == tokens.end())
+            tokens.push_back(std::move(token));
     }
     return join_options(tokens);
 }

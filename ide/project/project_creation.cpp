@@ -16,7 +16,8 @@ std::string resulting_project_folder(std::string_view folder, std::string_view n
     return platform::join(folder, name, style);
 }
 
-NewProjectCheck check_new_project_folder(const std::string& project_folder, std::string_view name, PathStyle style) {
+NewProjectCheck check_new_project_folder(const std::string& project_folder, std::string_view name,
+                                         PathStyle style) {
     std::error_code ec;
     fs::file_status st = fs::status(project_folder, ec);
     if (!fs::exists(st)) return NewProjectCheck::FolderMissing;
@@ -95,7 +96,8 @@ CreateProjectResult create_project(const std::string& given_folder, std::string_
     const std::string source = platform::join(project_folder, source_name, style);
     std::error_code ec;
     bool write_source = true;
-    if (fs::exists(fs::status(source, ec))) write_source = keep_or_overwrite && keep_or_overwrite(source_name);
+    if (fs::exists(fs::status(source, ec)))
+        write_source = keep_or_overwrite && keep_or_overwrite(source_name);
     if (write_source && !write_file(source, main_source_template())) {
         result.error = source + " を作成できません。";
         return result;

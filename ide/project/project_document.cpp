@@ -1,9 +1,9 @@
 #include "ide/project/project_document.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "ide/project/description_file.h"
 
@@ -22,9 +22,13 @@ std::unique_ptr<CKelvaneDoc> CKelvaneDoc::open(const std::string& path, ProjectF
     return doc;
 }
 
-void CKelvaneDoc::set_path(const std::string& path) { path_ = platform::absolute_on_host(path, style_); }
+void CKelvaneDoc::set_path(const std::string& path) {
+    path_ = platform::absolute_on_host(path, style_);
+}
 
-std::string CKelvaneDoc::project_folder() const { return platform::folder_of(path_, style_); }
+std::string CKelvaneDoc::project_folder() const {
+    return platform::folder_of(path_, style_);
+}
 
 std::string CKelvaneDoc::title() const {
     return platform::stem_of(path_, style_);
@@ -60,7 +64,9 @@ bool CKelvaneDoc::remove_file(FileList list, size_t index) {
     return true;
 }
 
-FileList CKelvaneDoc::find_list(std::string_view path) const { return ide::find_list(record_, path, style_); }
+FileList CKelvaneDoc::find_list(std::string_view path) const {
+    return ide::find_list(record_, path, style_);
+}
 
 AddNewFileResult CKelvaneDoc::add_new_file(std::string_view folder, std::string_view name) {
     const std::string path = platform::join(folder, name, style_);
@@ -105,9 +111,11 @@ bool CKelvaneDoc::query_close(const CloseCallbacks& callbacks) {
     std::string shown = path_;
     if (shown.empty()) shown = platform::name_from_sjis(record_.name, style_);
     if (shown.empty()) shown = kMsgUntitled;
-    if (style_ == platform::PathStyle::Windows) shown = platform::name_from_sjis(shown, platform::PathStyle::Posix);
+    if (style_ == platform::PathStyle::Windows)
+        shown = platform::name_from_sjis(shown, platform::PathStyle::Posix);
     // Without a way to ask, keep the changes rather than drop them.
-    SaveAnswer answer = callbacks.ask_save ? callbacks.ask_save(shown + " への変更を保存しますか？") : SaveAnswer::Yes;
+    SaveAnswer answer =
+        callbacks.ask_save ? callbacks.ask_save(shown + " への変更を保存しますか？") : SaveAnswer::Yes;
     switch (answer) {
         case SaveAnswer::Cancel:
             return false;

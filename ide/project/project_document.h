@@ -26,7 +26,7 @@ struct CloseCallbacks {
 };
 
 class CKelvaneDoc {
-public:
+  public:
     explicit CKelvaneDoc(platform::PathStyle style = platform::host_path_style());
 
     // Reads a project file. On failure nothing is returned and `error` says why.
@@ -88,7 +88,7 @@ public:
     // The save question before the project closes. True when it may close.
     bool query_close(const CloseCallbacks& callbacks);
 
-private:
+  private:
     void files_changed();
 
     platform::PathStyle style_;

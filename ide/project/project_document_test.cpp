@@ -30,7 +30,7 @@ void spit(const std::string& path, const std::string& bytes) {
 }
 
 class ProjectDocument : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char tmpl[] = "/tmp/kdoc_test_XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -50,7 +50,8 @@ TEST(DescriptionFile, LinesAndRelativeFolder) {
     r.output_folder = "";
     r.linked_resource = "pic.fr";
     EXPECT_EQ(description_file_text(r, "/home/u/demo", P),
-              "name: demo\r\ninfo: my game\r\nmode: 7\r\nsource: demo.bin\r\noutput: demo.fx\r\nresource: pic.fr\r\n");
+              "name: demo\r\ninfo: my game\r\nmode: 7\r\nsource: demo.bin\r\noutput: demo.fx\r\nresource: "
+              "pic.fr\r\n");
     r.output_folder = "out/sub/";
     EXPECT_EQ(description_rel_folder(r, "/home/u/demo", P), "out/sub/");
     EXPECT_EQ(description_file_path(r, "C:\\work\\demo", W), "C:\\work\\demo\\demo.cf");
@@ -130,13 +131,16 @@ TEST_F(ProjectDocument, CreatingWritesSourceDescriptionAndProject) {
     const std::string folder = dir_ + "/demo";
     ASSERT_TRUE(create_folder_tree(folder));
     int asked = 0;
-    CreateProjectResult made = create_project(folder, "demo", [&](const std::string&) { return ++asked, true; }, P);
+    CreateProjectResult made = create_project(
+        folder, "demo", [&](const std::string&) { return ++asked, true; }, P);
     ASSERT_TRUE(made.doc) << made.error;
     EXPECT_EQ(asked, 0);
-    EXPECT_EQ(slurp(folder + "/demo.c"),
-              "#include <sys/bios.h>\r\n#include <sys/liblmc.h>\r\n\r\nint main(int argc, char *args[])\r\n{\r\n"
-              "\treturn 0;\r\n}\r\n");
-    EXPECT_EQ(slurp(folder + "/demo.cf"), "name: demo\r\ninfo: demo\r\nmode: 7\r\nsource: demo.bin\r\noutput: demo.fx\r\n");
+    EXPECT_EQ(
+        slurp(folder + "/demo.c"),
+        "#include <sys/bios.h>\r\n#include <sys/liblmc.h>\r\n\r\nint main(int argc, char *args[])\r\n{\r\n"
+        "\treturn 0;\r\n}\r\n");
+    EXPECT_EQ(slurp(folder + "/demo.cf"),
+              "name: demo\r\ninfo: demo\r\nmode: 7\r\nsource: demo.bin\r\noutput: demo.fx\r\n");
     EXPECT_FALSE(made.doc->modified());
     EXPECT_EQ(made.doc->path(), folder + "/demo.lmp");
     EXPECT_EQ(made.doc->title(), "demo");
@@ -164,7 +168,8 @@ TEST_F(ProjectDocument, AnExistingMainSourceIsKeptOrOverwrittenAsAnswered) {
     EXPECT_EQ(slurp(folder + "/demo.c"), "old");
     ASSERT_EQ(kept.doc->record().sources.size(), 1u);  // still added
 
-    CreateProjectResult replaced = create_project(folder, "demo", [](const std::string&) { return true; }, P);
+    CreateProjectResult replaced = create_project(
+        folder, "demo", [](const std::string&) { return true; }, P);
     ASSERT_TRUE(replaced.doc);
     EXPECT_EQ(slurp(folder + "/demo.c"), main_source_template());
 }
@@ -233,7 +238,8 @@ TEST_F(ProjectDocument, ConfirmedSettingsRewriteDescriptionAndFlagAFullBuild) {
     EXPECT_EQ(doc.record().display_mode, 0);
     EXPECT_TRUE(doc.record().auto_transfer);
     EXPECT_EQ(slurp(folder + "/demo.cf"),
-              "name: demo\r\ninfo: new info\r\nmode: 7\r\nsource: bin/demo.bin\r\noutput: bin/demo.fx\r\nresource: r.fr\r\n");
+              "name: demo\r\ninfo: new info\r\nmode: 7\r\nsource: bin/demo.bin\r\noutput: "
+              "bin/demo.fx\r\nresource: r.fr\r\n");
 }
 
 TEST_F(ProjectDocument, SaveQuestionBeforeClosing) {

@@ -1,10 +1,10 @@
 #include "ide/project/project_file.h"
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
 
 #include "ide/project/archive_text.h"
 
@@ -35,7 +35,8 @@ std::string read_text(ByteReader& in, bool& ok) {
 
 }  // namespace
 
-ProjectLoadResult decode_project(const std::vector<uint8_t>& bytes, std::string_view folder, PathStyle style) {
+ProjectLoadResult decode_project(const std::vector<uint8_t>& bytes, std::string_view folder,
+                                 PathStyle style) {
     ProjectLoadResult result;
     ProjectRecord& r = result.record;
     ByteReader in(bytes.data(), bytes.size());
@@ -57,12 +58,14 @@ ProjectLoadResult decode_project(const std::vector<uint8_t>& bytes, std::string_
         item.path = read_path(in, folder, style, ok);
         uint16_t m = in.u16();
         if (m > in.remaining()) ok = false;
-        for (uint16_t j = 0; ok && in.ok() && j < m; ++j) item.texts.push_back(read_path(in, folder, style, ok));
+        for (uint16_t j = 0; ok && in.ok() && j < m; ++j)
+            item.texts.push_back(read_path(in, folder, style, ok));
         r.sources.push_back(std::move(item));
     }
     count = in.u16();
     if (count > in.remaining()) ok = false;
-    for (uint16_t i = 0; ok && in.ok() && i < count; ++i) r.headers.push_back({read_path(in, folder, style, ok)});
+    for (uint16_t i = 0; ok && in.ok() && i < count; ++i)
+        r.headers.push_back({read_path(in, folder, style, ok)});
     count = in.u16();
     if (count > in.remaining()) ok = false;
     for (uint16_t i = 0; ok && in.ok() && i < count; ++i) {
@@ -120,7 +123,8 @@ ProjectLoadResult load_project_file(const std::string& given_path, PathStyle sty
     const std::string path = platform::absolute_on_host(given_path, style);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        result.error = errno == ENOENT || errno == ENOTDIR ? ProjectFileError::NotFound : ProjectFileError::CannotOpen;
+        result.error =
+            errno == ENOENT || errno == ENOTDIR ? ProjectFileError::NotFound : ProjectFileError::CannotOpen;
         return result;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -140,10 +144,12 @@ ProjectLoadResult load_project_file(const std::string& given_path, PathStyle sty
     return decode_project(bytes, platform::folder_of(path, style), style);
 }
 
-ProjectFileError save_project_file(const ProjectRecord& record, const std::string& given_path, PathStyle style) {
+ProjectFileError save_project_file(const ProjectRecord& record, const std::string& given_path,
+                                   PathStyle style) {
     const std::string path = platform::absolute_on_host(given_path, style);
     std::vector<uint8_t> bytes;
-    if (!encode_project(record, platform::folder_of(path, style), bytes, style)) return ProjectFileError::WriteFailed;
+    if (!encode_project(record, platform::folder_of(path, style), bytes, style))
+        return ProjectFileError::WriteFailed;
     const std::string temp = path + ".tmp";
     {
         std::ofstream file(temp, std::ios::binary | std::ios::trunc);

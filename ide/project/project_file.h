@@ -36,7 +36,8 @@ bool encode_project(const ProjectRecord& record, std::string_view project_folder
                     platform::PathStyle style = platform::host_path_style());
 
 // Reads the file at `path` (its folder is the project folder).
-ProjectLoadResult load_project_file(const std::string& path, platform::PathStyle style = platform::host_path_style());
+ProjectLoadResult load_project_file(const std::string& path,
+                                    platform::PathStyle style = platform::host_path_style());
 
 // Writes the file at `path` through a temporary file and a rename, so a failed
 // save never leaves a half-written project behind.

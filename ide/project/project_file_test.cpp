@@ -102,8 +102,8 @@ TEST(ProjectFile, CutShortAnywhereIsRefused) {
 }
 
 TEST(ProjectFile, ArchiveTextLengthForms) {
-    for (size_t len : {size_t{0}, size_t{254}, size_t{255}, size_t{300}, size_t{0xFFFD}, size_t{0xFFFE},
-                       size_t{70000}}) {
+    for (size_t len :
+         {size_t{0}, size_t{254}, size_t{255}, size_t{300}, size_t{0xFFFD}, size_t{0xFFFE}, size_t{70000}}) {
         std::vector<uint8_t> bytes;
         ByteWriter w(bytes);
         write_archive_text(w, std::string(len, 'n'));
@@ -150,7 +150,9 @@ TEST(ProjectFile, Utf16TextIsReadAsShiftJis) {
     w.u8(0xFF).u16(0xFFFE).u8(1).u16(0xD800);
     ProjectLoadResult r = decode_project(bytes, "C:\\p", W);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.record.name, "\x83\x66\x83\x82" "a");
+    EXPECT_EQ(r.record.name,
+              "\x83\x66\x83\x82"
+              "a");
     EXPECT_EQ(r.record.description, std::string(300, 'z'));
     EXPECT_EQ(r.record.linked_resource, "?");
     // A UTF-16 count larger than the bytes left is refused, not allocated.
@@ -196,7 +198,8 @@ TEST(ProjectFile, RoundTripsInBothStyles) {
     ASSERT_TRUE(back.ok());
     EXPECT_EQ(back.record, host);
     // Opened on "Windows", the host's project has Windows paths.
-    EXPECT_EQ(decode_project(host_bytes, "C:\\work\\demo", W).record.sources[1].path, "C:\\work\\lib\\util.c");
+    EXPECT_EQ(decode_project(host_bytes, "C:\\work\\demo", W).record.sources[1].path,
+              "C:\\work\\lib\\util.c");
 }
 
 TEST(ProjectFile, WritingFixedFieldsInOrder) {
@@ -204,6 +207,7 @@ TEST(ProjectFile, WritingFixedFieldsInOrder) {
     r.name = "n";
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(encode_project(r, "C:\\p", bytes, W));
+    // clang-format off
     const std::vector<uint8_t> expected = {
         1, 0, 0, 0,                                              // format words
         1, 'n',                                                  // name
@@ -217,6 +221,7 @@ TEST(ProjectFile, WritingFixedFieldsInOrder) {
         0,                                                       // auto transfer
         0, 0,                                                    // description, resource
     };
+    // clang-format on
     EXPECT_EQ(bytes, expected);
 }
 
@@ -241,7 +246,7 @@ TEST(ProjectFile, MutatedFilesNeverCrash) {
 }
 
 class ProjectFileOnDisk : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char tmpl[] = "/tmp/lmp_test_XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -267,7 +272,10 @@ TEST_F(ProjectFileOnDisk, SavesAndLoadsAndReportsFailures) {
 
     {
         std::ofstream cut(dir_ + "/cut.lmp", std::ios::binary);
-        cut.write("\x01\x00\x00\x00\x04" "de", 7);
+        cut.write(
+            "\x01\x00\x00\x00\x04"
+            "de",
+            7);
     }
     EXPECT_EQ(load_project_file(dir_ + "/cut.lmp", P).error, ProjectFileError::Malformed);
 

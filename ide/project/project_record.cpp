@@ -31,7 +31,8 @@ bool contains(const std::vector<Item>& list, const std::string& key, platform::P
 }  // namespace
 
 FileList list_for_extension(std::string_view path, platform::PathStyle style) {
-    const std::string ext = platform::upper_key(platform::extension_of(path, style), platform::PathStyle::Windows);
+    const std::string ext =
+        platform::upper_key(platform::extension_of(path, style), platform::PathStyle::Windows);
     if (ext == "C" || ext == "CPP") return FileList::Sources;
     if (ext == "H" || ext == "INL") return FileList::Headers;
     return FileList::Others;

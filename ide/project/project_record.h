@@ -69,9 +69,12 @@ FileList add_file(ProjectRecord& record, std::string_view path,
                   platform::PathStyle style = platform::host_path_style());
 
 // Add to one particular list (sorted, no duplicates); false when already there.
-bool add_source(ProjectRecord& record, SourceItem item, platform::PathStyle style = platform::host_path_style());
-bool add_header(ProjectRecord& record, FileItem item, platform::PathStyle style = platform::host_path_style());
-bool add_other(ProjectRecord& record, OtherItem item, platform::PathStyle style = platform::host_path_style());
+bool add_source(ProjectRecord& record, SourceItem item,
+                platform::PathStyle style = platform::host_path_style());
+bool add_header(ProjectRecord& record, FileItem item,
+                platform::PathStyle style = platform::host_path_style());
+bool add_other(ProjectRecord& record, OtherItem item,
+               platform::PathStyle style = platform::host_path_style());
 
 // Which list holds the path (compared in upper case).
 FileList find_list(const ProjectRecord& record, std::string_view path,

@@ -47,8 +47,8 @@ TEST(ProjectRecord, ListsStaySortedInUpperCaseAndRefuseDuplicates) {
     EXPECT_EQ(add_file(r, "C:\\p\\Zed.c", W), FileList::Sources);
     // Upper case before comparing: "_" (0x5F) sorts after "Z" (0x5A), but
     // before lower-case letters would have.
-    EXPECT_EQ(source_paths(r), (std::vector<std::string>{"C:\\p\\b.c", "C:\\p\\main.c", "C:\\p\\Zed.c",
-                                                          "C:\\p\\_u.c"}));
+    EXPECT_EQ(source_paths(r),
+              (std::vector<std::string>{"C:\\p\\b.c", "C:\\p\\main.c", "C:\\p\\Zed.c", "C:\\p\\_u.c"}));
     EXPECT_EQ(add_file(r, "C:\\p\\a.inl", W), FileList::Headers);
     EXPECT_EQ(add_file(r, "C:\\p\\b.s", W), FileList::Others);
     EXPECT_EQ(add_file(r, "C:\\p\\noext", W), FileList::Others);
