@@ -57,15 +57,5 @@ TEST(CantaraSpelling, KeySignaturesChangeEveryOctaveOfTheirLetters) {
     }
 }
 
-TEST(CantaraSpelling, AccidentalKinds) {
-    EXPECT_EQ(accidental_shift(1), 1);
-    EXPECT_EQ(accidental_shift(2), -1);
-    EXPECT_EQ(accidental_shift(3), 0);
-    EXPECT_EQ(accidental_shift(4), 2);
-    EXPECT_EQ(accidental_shift(5), -2);
-    EXPECT_FALSE(accidental_shift(0));
-    EXPECT_FALSE(accidental_shift(6));
-}
-
 }  // namespace
 }  // namespace lumora::cantara

@@ -29,11 +29,6 @@ TEST(PictosrcConvert, TwoTilesSharingThreeColoursShareOnePalette) {
     EXPECT_EQ(text_of(two_tiles().bmp()), std::string(kTwoTilesText));
 }
 
-TEST(PictosrcConvert, LineValuePutsTheLeftPixelInEachByteHighNibble) {
-    const uint8_t p[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(line_value(p), 0x78563412u);
-}
-
 TEST(PictosrcConvert, SubsetReusesAPaletteButALargerTileStartsANewOne) {
     // Tiles: {red, green}, {red, green, blue} (more colours than palette 0
     // holds, so a new palette although it has all of palette 0's), {green}

@@ -66,17 +66,6 @@ TEST(PictosrcMerge, FirstCheapestPairInListOrderIsMerged) {
     }
 }
 
-TEST(PictosrcMerge, NothingHappensAtOrBelowTheLimit) {
-    PositionPool pool(32);
-    int32_t at = 0;
-    std::vector<ColorSet> list;
-    for (uint8_t v = 0; v < 16; ++v) list.push_back(palette(pool, at, {Key{v, v, v}}));
-    int calls = 0;
-    merge_palettes(list, pool, MergeMethod::Incremental, [&](size_t) { ++calls; });
-    EXPECT_EQ(calls, 0);
-    EXPECT_EQ(list.size(), 16u);
-}
-
 // The incremental method must pick exactly the pairs the plain one picks, on
 // lists full of ties, zero costs and palettes that change size.
 TEST(PictosrcMerge, IncrementalMatchesStraightforwardOnRandomLists) {
