@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace lumora::editor {
 namespace {
 
@@ -262,6 +264,47 @@ TEST(Views, TwoControllersOneDocumentAndUndoCaret) {
     EXPECT_EQ(one.caret(), (CaretPos{4, 0}));
     EXPECT_EQ(one.line_status(), "  1行");
     EXPECT_EQ(one.column_status(), "  5桁");
+}
+
+// Random keys and commands: nothing crashes, the caret stays inside its
+// limits, and undoing everything brings back the starting text.
+TEST(Robustness, RandomKeysThenUndoAll) {
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 40; ++round) {
+        Editor e({"int main(void)", "{", "\treturn \x82\xA0;", "}"}, 2 + 2 * static_cast<int>(rng() % 3));
+        const std::string start = e.doc.joined_text();
+        e.ed.set_visible_rows(static_cast<int>(rng() % 30));
+        for (int step = 0; step < 150; ++step) {
+            const bool shift = rng() % 3 == 0;
+            switch (rng() % 16) {
+                case 0: e.ed.type_byte(static_cast<uint8_t>("ab {}\x82\xA0\xB1/*\""[rng() % 12])); break;
+                case 1: e.ed.enter(); break;
+                case 2: e.ed.tab(shift); break;
+                case 3: e.ed.backspace(); break;
+                case 4: e.ed.delete_key(); break;
+                case 5: e.ed.ctrl_delete(); break;
+                case 6: e.ed.paste(rng() % 2 ? "x\r\ny" : "\t z"); break;
+                case 7: e.ed.cut(); break;
+                case 8: e.ed.convert_case(rng() % 2); break;
+                case 9: e.ed.toggle_overwrite(); break;
+                case 10: e.ed.undo(); break;
+                case 11: e.ed.redo(); break;
+                case 12: e.ed.mouse_down({static_cast<int>(rng() % 40), static_cast<int>(rng() % 12)}, shift); break;
+                case 13: e.ed.double_click({static_cast<int>(rng() % 20), static_cast<int>(rng() % 8)}); break;
+                default:
+                    e.ed.move(static_cast<CaretKey>(rng() % 8), rng() % 2, shift);
+                    break;
+            }
+            for (CaretPos p : {e.ed.caret(), e.ed.anchor()}) {
+                ASSERT_GE(p.column, 0);
+                ASSERT_LE(p.column, EditController::kMaxColumn);
+                ASSERT_GE(p.line, 0);
+                ASSERT_LE(p.line, std::max(e.doc.line_count() - 1, 0));
+            }
+        }
+        while (e.doc.can_undo()) e.doc.undo(nullptr);
+        EXPECT_EQ(e.doc.joined_text(), start) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -521,8 +521,9 @@ std::string CTextDoc::title() const {
     std::string folder = slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
     std::string t;
+    // The separator follows the path's own style ("\\" for Windows paths).
     if (folder.size() > 16)
-        t = folder.substr(0, 3) + "...\\" + name;
+        t = folder.substr(0, 3) + "..." + folder.back() + name;
     else
         t = path_;
     if (modified_) t += " *";
