@@ -47,7 +47,9 @@ public:
     explicit Writer(MmlResult& result) : result_(result) {}
 
     void part(int number, const std::vector<Event>& events) {
-        out() += "#" + std::to_string(number) + "@3v12o4\n";
+        out() += '#';
+        out() += std::to_string(number);
+        out() += "@3v12o4\n";
         octave_ = 4;
         tie_ = 0;
         score_ = SpellingTable();
@@ -123,7 +125,8 @@ private:
             if (s) {
                 const int mml_octave = s->octave - 1;
                 if (mml_octave != octave_) {
-                    out() += "o" + std::to_string(mml_octave);
+                    out() += 'o';
+                    out() += std::to_string(mml_octave);
                     octave_ = mml_octave;
                 }
                 out() += s->text;
