@@ -46,7 +46,10 @@ std::string host_file_name(std::string_view console_name) {
             out += buf;
         }
     }
-    return out.empty() ? std::string("%00") : out;
+    if (out.empty()) return "%00";
+    // NAME.fx is the entry file of NAME; a body file must never look like one.
+    if (out.size() > 3 && out.compare(out.size() - 3, 3, ".fx") == 0) out.replace(out.size() - 3, 1, "%2E");
+    return out;
 }
 
 bool FileStore::save(const StoredFile& file, std::string* error) const {

@@ -4,7 +4,9 @@
 //   NAME     the body, exactly `size` bytes (padding dropped)
 //   NAME.fx  the 128-byte header as received followed by that body
 // Console names may hold any byte; anything outside [A-Za-z0-9._-], and a
-// leading dot, is written as %XX so a name can never leave the folder.
+// leading dot, is written as %XX so a name can never leave the folder. The
+// dot of a name ending in ".fx" is written %2E too, so that the body of
+// "x.fx" cannot overwrite the entry file of "x".
 
 #include <string>
 #include <string_view>

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -129,8 +130,10 @@ int run_shell(int fd, const Options& o) {
     if (o.verbose) session.on_log = [](const std::string& s) { std::fprintf(stderr, "%s\n", s.c_str()); };
     std::optional<FileStore> store;
     if (!o.store_dir.empty()) {
-        if (::mkdir(o.store_dir.c_str(), 0777) != 0 && errno != EEXIST) {
-            say("cannot create " + o.store_dir + ": " + std::strerror(errno));
+        std::error_code ec;
+        std::filesystem::create_directories(o.store_dir, ec);
+        if (ec || !std::filesystem::is_directory(o.store_dir)) {
+            say("cannot create " + o.store_dir + (ec ? ": " + ec.message() : std::string()));
             return 1;
         }
         store.emplace(o.store_dir);

@@ -29,6 +29,15 @@ std::string printable(std::string_view s) {
     return out;
 }
 
+// Names and words inside a status line: control bytes would break the line
+// (or look like XMODEM control to a sender), so they are shown as '?'.
+std::string shown(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return out;
+}
+
 }  // namespace
 
 ShellSession::ShellSession(ShellOptions options) : opt_(options), storage_(options.capacity_blocks) {}
@@ -211,10 +220,10 @@ void ShellSession::run_line(TimePoint now) {
             return;
         case CommandKind::Delete:
             if (storage_.erase(cmd.name)) {
-                status(200, cmd.name + ": deleted", now);
+                status(200, shown(cmd.name) + ": deleted", now);
                 if (on_deleted) on_deleted(cmd.name);
             } else {
-                status(550, cmd.name + ": no such file", now);
+                status(550, shown(cmd.name) + ": no such file", now);
             }
             return;
         case CommandKind::Defrag:
@@ -224,21 +233,21 @@ void ShellSession::run_line(TimePoint now) {
             return;
         case CommandKind::Exec:
             if (!storage_.find(cmd.name)) {
-                status(550, cmd.name + ": no such file", now);
+                status(550, shown(cmd.name) + ": no such file", now);
                 return;
             }
-            running_ = cmd.name;
-            run_end_ = status(125, cmd.name + ": running", now) + ms(opt_.exec_run_ms);
+            running_ = shown(cmd.name);
+            run_end_ = status(125, shown(cmd.name) + ": running", now) + ms(opt_.exec_run_ms);
             state_ = State::Running;
             return;
         case CommandKind::List:
             list(now);
             return;
         case CommandKind::BadArgument:
-            status(501, cmd.word + ": " + cmd.why, now);
+            status(501, shown(cmd.word) + ": " + cmd.why, now);
             return;
         case CommandKind::Unknown:
-            status(500, cmd.word + ": unknown command", now);
+            status(500, shown(cmd.word) + ": unknown command", now);
             return;
     }
 }
@@ -248,7 +257,7 @@ void ShellSession::list(TimePoint now) {
         char buf[96];
         devlink::DirectoryEntry e;
         if (f.header.size() >= devlink::kHeaderSize) std::copy_n(f.header.begin() + 64, 64, e.bytes);
-        std::snprintf(buf, sizeof buf, "%-16s %8zu %-8s %6u+%u", f.name.c_str(), f.body.size(),
+        std::snprintf(buf, sizeof buf, "%-16s %8zu %-8s %6u+%u", shown(f.name).c_str(), f.body.size(),
                       e.mode_letters().c_str(), f.first_block, f.block_count);
         std::string line = buf;
         log("> " + printable(line));
@@ -379,12 +388,13 @@ bool ShellSession::take_header(const XmodemReceiver::Frame& f, TimePoint now) {
         return false;
     }
     std::string name = entry->name();
+    const std::string label = shown(name);
     if (name.empty()) {
         refuse(426, "file entry without a name", now);
         return false;
     }
     if (entry->size() < 0) {
-        refuse(426, name + ": bad size in file entry", now);
+        refuse(426, label + ": bad size in file entry", now);
         return false;
     }
     const uint64_t size = static_cast<uint64_t>(entry->size());
@@ -392,15 +402,15 @@ bool ShellSession::take_header(const XmodemReceiver::Frame& f, TimePoint now) {
         case PlaceResult::Ok:
             break;
         case PlaceResult::Exists:
-            refuse(opt_.exists_code, name + ": file exists", now);
+            refuse(opt_.exists_code, label + ": file exists", now);
             return false;
         case PlaceResult::Fragmented:
-            refuse(452, name + ": not enough contiguous space, defrag needed", now);
+            refuse(452, label + ": not enough contiguous space, defrag needed", now);
             return false;
         case PlaceResult::NoSpace:
             // 452 would send the tools into "defrag and retry", which cannot help here.
             refuse(426,
-                   name + ": not enough space (" + std::to_string(Rom0Storage::blocks_for(size)) +
+                   label + ": not enough space (" + std::to_string(Rom0Storage::blocks_for(size)) +
                        " blocks needed, " + std::to_string(storage_.free_blocks()) + " free)",
                    now);
             return false;
@@ -410,8 +420,8 @@ bool ShellSession::take_header(const XmodemReceiver::Frame& f, TimePoint now) {
     up_.size = size;
     up_.mode = entry->mode();
     up_.header.assign(f.data.begin(), f.data.end());
-    up_.body.reserve(size);
-    log("# receiving " + name + " (" + std::to_string(size) + " bytes)");
+    up_.body.reserve(std::min<uint64_t>(size, 1 << 20));  // grows with what really arrives
+    log("# receiving " + label + " (" + std::to_string(size) + " bytes)");
     return true;
 }
 
@@ -424,7 +434,7 @@ void ShellSession::finish_upload(TimePoint now) {
     }
     if (up_.body.size() < up_.size) {
         status(426,
-               up_.name + ": incomplete, " + std::to_string(up_.body.size()) + " of " +
+               shown(up_.name) + ": incomplete, " + std::to_string(up_.body.size()) + " of " +
                    std::to_string(up_.size) + " bytes",
                now);
         return;
@@ -435,11 +445,11 @@ void ShellSession::finish_upload(TimePoint now) {
     file.body = std::move(up_.body);
     file.mode = up_.mode;
     if (storage_.add(file) != PlaceResult::Ok) {
-        status(426, file.name + ": could not be stored", now);
+        status(426, shown(file.name) + ": could not be stored", now);
         return;
     }
     if (on_stored) on_stored(*storage_.find(file.name));
-    status(200, file.name + ": " + std::to_string(file.body.size()) + " bytes stored", now);
+    status(200, shown(file.name) + ": " + std::to_string(file.body.size()) + " bytes stored", now);
 }
 
 }  // namespace lumora::vconsole

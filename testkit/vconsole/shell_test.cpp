@@ -355,6 +355,17 @@ TEST(Shell, BytesRightAfterARefusalAreDiscarded) {
     EXPECT_EQ(c.type("stty -echo\r"), "200 echo off\r\n");
 }
 
+TEST(Shell, ControlBytesNeverReachAStatusLine) {
+    Console c;
+    c.type("stty -echo\r");
+    EXPECT_EQ(c.type(std::string("x\x15\x18y\r")), "500 x??y: unknown command\r\n");
+    c.type("put /rom0\r");
+    ASSERT_EQ(c.upload(entry_bytes("a\nb\x06", 3)),
+              "\x06"
+              "200 a?b?: 3 bytes stored\r\n");
+    ASSERT_NE(c.s.storage().find("a\nb\x06"), nullptr) << "the name itself is kept as sent";
+}
+
 TEST(Shell, OverlongLinesAreRefusedWhole) {
     Console c;
     c.type("stty -echo\r");
