@@ -11,6 +11,12 @@ namespace lumora::editor {
 namespace {
 
 using Tokens = std::vector<TokenSpan>;
+}  // namespace
+
+void PrintTo(const ColourRun& r, std::ostream* os) { *os << "{" << r.start << "," << r.length << "," << r.colour << "}"; }
+void PrintTo(const TokenSpan& t, std::ostream* os) { *os << "{" << t.start << "," << t.length << "," << t.colour << "}"; }
+
+namespace {
 using Runs = std::vector<ColourRun>;
 
 const std::string kFixture = LUMORA_SOURCE_DIR "/ide/editor/testdata/Lumo.kdb";
@@ -191,6 +197,17 @@ TEST(DrawState, IncludeStringsAndComments) {
     // Line comments and strings end with the line.
     auto ends = draw({"// x", "'a", "y"}, kTypeC, nullptr);
     EXPECT_EQ(ends[2], (Runs{{0, 1, 5}}));
+}
+
+TEST(DrawState, SelectionInsideACommentSplitsRuns) {
+    auto runs = draw({"x /* note */"}, kTypeC, nullptr);
+    // Selection from inside the comment's opening token to the middle of "note".
+    overlay_selection(runs[0], 3, 6);
+    EXPECT_EQ(runs[0], (Runs{{0, 1, 5}, {1, 1, 8}, {2, 1, kColourRem}, {3, 1, kColourSelect}, {4, 1, kColourSelect},
+                             {5, 1, kColourSelect}, {6, 3, kColourRem}, {9, 1, kColourRem}, {10, 2, kColourRem}}));
+    std::vector<ColourRun> empty;
+    overlay_selection(empty, 0, 5);
+    EXPECT_TRUE(empty.empty());
 }
 
 TEST(DrawState, TextTypes) {

@@ -1,5 +1,6 @@
 #include "ide/editor/draw_state.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "ide/editor/text_doc.h"
@@ -106,6 +107,24 @@ void run_machine(const TextLine& line, int text_type, int& state, std::vector<Co
 
 void colour_line(const TextLine& line, int text_type, int& state, std::vector<ColourRun>& out) {
     run_machine(line, text_type, state, &out);
+}
+
+void overlay_selection(std::vector<ColourRun>& runs, int from, int to) {
+    if (from >= to) return;
+    std::vector<ColourRun> out;
+    out.reserve(runs.size() + 2);
+    for (const ColourRun& r : runs) {
+        const int end = r.start + r.length;
+        const int a = std::max(r.start, from), b = std::min(end, to);
+        if (a >= b) {
+            out.push_back(r);
+            continue;
+        }
+        if (a > r.start) out.push_back({r.start, a - r.start, r.colour});
+        out.push_back({a, b - a, kColourSelect});
+        if (end > b) out.push_back({b, end - b, r.colour});
+    }
+    runs.swap(out);
 }
 
 int line_exit_state(const TextLine& line, int text_type, int entry_state) {

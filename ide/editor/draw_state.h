@@ -31,6 +31,10 @@ struct ColourRun {
 // at the start of the line and becomes the state carried to the next line.
 void colour_line(const TextLine& line, int text_type, int& state, std::vector<ColourRun>& out);
 
+// Draws the byte range [from, to) of a line in the selection colour (class
+// 14), splitting the runs it cuts; the rest keep their colours.
+void overlay_selection(std::vector<ColourRun>& runs, int from, int to);
+
 // The state carried to the next line, without producing runs.
 int line_exit_state(const TextLine& line, int text_type, int entry_state);
 
