@@ -148,7 +148,8 @@ std::optional<std::vector<uint8_t>> CaptureReceiver::receive() {
             return fail(kCommOk);
         }
         if (number != expected) {
-            message(kLevelWarning, format("Warning: invalid sequence (blocknumber %d != %d)\n", expected, number));
+            message(kLevelWarning,
+                    format("Warning: invalid sequence (blocknumber %d != %d)\n", expected, number));
         }
         for (uint8_t& b : block) {
             if ((code = receive_char(b))) {

@@ -23,8 +23,8 @@ enum CommCode : uint16_t {
 };
 
 struct ReceiveOptions {
-    int attempt_ms = 13;   // one wait for a byte
-    int attempts = 376;    // empty waits before a read counts as timed out (about 4.9 s)
+    int attempt_ms = 13;  // one wait for a byte
+    int attempts = 376;   // empty waits before a read counts as timed out (about 4.9 s)
     // A capture is a few tens of KiB; anything beyond this is a runaway sender.
     size_t max_bytes = 16u * 1024 * 1024;
     // Set from the interrupt handler; the next read or write then ends with kCommInterrupted.
@@ -32,7 +32,7 @@ struct ReceiveOptions {
 };
 
 class CaptureReceiver {
-public:
+  public:
     CaptureReceiver(Line& line, MessageSink messages, ReceiveOptions options = {});
 
     // Receives one XMODEM stream. On failure the sender has been sent CAN
@@ -42,7 +42,7 @@ public:
     // Code of the byte operation that ended the last receive (kCommOk otherwise).
     uint16_t last_code() const { return last_code_; }
 
-private:
+  private:
     // One byte with the attempt rule; kCommOk or an error code. `timed_out`
     // tells a plain time-out from a driver error (both are kCommTimeout).
     uint16_t receive_char(uint8_t& byte, bool* timed_out = nullptr);

@@ -22,10 +22,13 @@ struct ReceiverFixture : ::testing::Test {
 
     std::optional<std::vector<uint8_t>> receive(ReceiveOptions options = {}) {
         options.interrupted = &interrupted;
-        CaptureReceiver receiver(line, [this](int level, const std::string& t) {
-            messages.emplace_back(level, t);
-            log += t;
-        }, options);
+        CaptureReceiver receiver(
+            line,
+            [this](int level, const std::string& t) {
+                messages.emplace_back(level, t);
+                log += t;
+            },
+            options);
         auto result = receiver.receive();
         last_code = receiver.last_code();
         return result;
@@ -83,7 +86,8 @@ TEST_F(ReceiverFixture, OutOfSequenceBlockWarnsAndIsKept) {
     auto data = receive();
     ASSERT_TRUE(data);
     EXPECT_EQ(data->size(), 2 * kBlockData);
-    EXPECT_EQ(messages[2], (std::pair<int, std::string>{kLevelWarning, "Warning: invalid sequence (blocknumber 2 != 5)\n"}));
+    EXPECT_EQ(messages[2], (std::pair<int, std::string>{kLevelWarning,
+                                                        "Warning: invalid sequence (blocknumber 2 != 5)\n"}));
 }
 
 TEST_F(ReceiverFixture, InvalidBlockNumberFailsWithEightCans) {
@@ -193,7 +197,8 @@ TEST_F(ReceiverFixture, ClosedLineGivesNotOpen) {
 
 TEST_F(ReceiverFixture, BufferIsBounded) {
     std::vector<std::vector<uint8_t>> steps;
-    for (int i = 1; i <= 5; ++i) steps.push_back(block_bytes(static_cast<uint8_t>(i), static_cast<uint8_t>(i)));
+    for (int i = 1; i <= 5; ++i)
+        steps.push_back(block_bytes(static_cast<uint8_t>(i), static_cast<uint8_t>(i)));
     serve(steps);
     ReceiveOptions options;
     options.max_bytes = 4 * kBlockData;
@@ -204,7 +209,8 @@ TEST_F(ReceiverFixture, BufferIsBounded) {
 
 TEST_F(ReceiverFixture, BlockNumbersWrapAfter255) {
     std::vector<std::vector<uint8_t>> steps;
-    for (int i = 1; i <= 300; ++i) steps.push_back(block_bytes(static_cast<uint8_t>(i), static_cast<uint8_t>(i)));
+    for (int i = 1; i <= 300; ++i)
+        steps.push_back(block_bytes(static_cast<uint8_t>(i), static_cast<uint8_t>(i)));
     steps.push_back({kEOT});
     serve(steps);
     auto data = receive();

@@ -13,10 +13,10 @@
 namespace lumora::devlink::testing {
 
 struct ConsoleScript {
-    std::string eol = "\r\n";  // end of the console's status lines
-    std::vector<std::string> commands;               // command lines received (without CR/LF)
-    std::vector<std::vector<uint8_t>> blocks;        // every block received, resends included
-    std::vector<uint8_t> stored;                     // data of the accepted blocks of the last upload
+    std::string eol = "\r\n";                  // end of the console's status lines
+    std::vector<std::string> commands;         // command lines received (without CR/LF)
+    std::vector<std::vector<uint8_t>> blocks;  // every block received, resends included
+    std::vector<uint8_t> stored;               // data of the accepted blocks of the last upload
     int eots = 0;
     // The answer to a command line; default: 200 for everything, 350 + NAK for put.
     std::function<std::string(const std::string& command)> answer;
@@ -34,7 +34,7 @@ struct ConsoleScript {
         return "200 ok" + eol;
     }
 
-private:
+  private:
     std::string pending_;
     bool in_transfer_ = false;
     size_t block_count_ = 0;

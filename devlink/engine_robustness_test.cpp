@@ -32,10 +32,18 @@ std::vector<uint8_t> mutate(std::vector<uint8_t> s, std::mt19937& rng) {
     for (int e = 0; e < edits && !s.empty(); ++e) {
         size_t at = rng() % s.size();
         switch (kind(rng)) {
-        case 0: s[at] = static_cast<uint8_t>(rng()); break;
-        case 1: s.erase(s.begin() + static_cast<long>(at)); break;
-        case 2: s.insert(s.begin() + static_cast<long>(at), static_cast<uint8_t>(rng())); break;
-        default: s.resize(at); break;
+            case 0:
+                s[at] = static_cast<uint8_t>(rng());
+                break;
+            case 1:
+                s.erase(s.begin() + static_cast<long>(at));
+                break;
+            case 2:
+                s.insert(s.begin() + static_cast<long>(at), static_cast<uint8_t>(rng()));
+                break;
+            default:
+                s.resize(at);
+                break;
         }
     }
     return s;
@@ -46,8 +54,9 @@ TEST(EngineRobustness, ReceiverSurvivesTruncatedAndMutatedStreams) {
     std::mt19937 rng(1234);
     int succeeded = 0;
     for (int round = 0; round < 400; ++round) {
-        std::vector<uint8_t> stream = round < 50 ? std::vector<uint8_t>(good.begin(), good.begin() + round * 8 % good.size())
-                                                 : mutate(good, rng);
+        std::vector<uint8_t> stream =
+            round < 50 ? std::vector<uint8_t>(good.begin(), good.begin() + round * 8 % good.size())
+                       : mutate(good, rng);
         ScriptedLine line;
         line.feed(stream, 1);
         ReceiveOptions options;

@@ -77,7 +77,9 @@ std::optional<std::string> program_name_of_file(const std::string& path) {
 
 IdeLink::IdeLink(LineSink sink, Pump pump) : sink_(std::move(sink)), pump_(std::move(pump)) {}
 
-IdeLink::~IdeLink() { close(); }
+IdeLink::~IdeLink() {
+    close();
+}
 
 void IdeLink::post(const std::string& line) {
     if (sink_) sink_(line);
@@ -87,7 +89,9 @@ void IdeLink::pump() {
     if (pump_) pump_();
 }
 
-bool IdeLink::open() { return open_device(platform::com_port_device(1)); }
+bool IdeLink::open() {
+    return open_device(platform::com_port_device(1));
+}
 
 bool IdeLink::open_device(const std::string& device) {
     close();
@@ -96,7 +100,7 @@ bool IdeLink::open_device(const std::string& device) {
         post("OpenComm Error");
         return false;
     }
-    termios current {};
+    termios current{};
     if (::tcgetattr(port.fd(), &current) != 0) {
         post("GetCommState Error");
         return false;  // the port closes with `port`
@@ -125,7 +129,9 @@ void IdeLink::close() {
     own_.reset();
 }
 
-bool IdeLink::is_open() const { return line_ && line_->is_open(); }
+bool IdeLink::is_open() const {
+    return line_ && line_->is_open();
+}
 
 bool IdeLink::send(const std::string& text) {
     if (!is_open()) return false;
@@ -255,7 +261,8 @@ bool IdeLink::upload_entry(const DirectoryEntry& entry, std::span<const uint8_t>
                 for (;;) {
                     int code = read_status(timeouts_.status_ms);
                     if (code < 0) break;
-                    if (decided == 0 && (code == 426 || code == 450 || code == 550 || code == 452)) decided = code;
+                    if (decided == 0 && (code == 426 || code == 450 || code == 550 || code == 452))
+                        decided = code;
                 }
                 if (decided == 426) return false;
                 if (decided == 450 || decided == 550) {

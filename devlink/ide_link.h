@@ -30,7 +30,7 @@ struct IdeTimeouts {
     // Ten seconds covers the largest program a console holds; a console that
     // stays silent longer has lost the transfer.
     int eot_answer_ms = 10000;
-    int poll_ms = 15;            // one wait on the descriptor between pumps
+    int poll_ms = 15;  // one wait on the descriptor between pumps
 };
 
 // A file entry ready to send: its directory entry and the body after the header.
@@ -49,7 +49,7 @@ std::optional<EntryFile> load_entry_file(const std::string& path);
 std::optional<std::string> program_name_of_file(const std::string& path);
 
 class IdeLink {
-public:
+  public:
     explicit IdeLink(LineSink sink, Pump pump = {});
     ~IdeLink();
     IdeLink(const IdeLink&) = delete;
@@ -80,7 +80,7 @@ public:
     // Blocks the last upload sent, resends included (progress and tests).
     int blocks_sent() const { return blocks_sent_; }
 
-private:
+  private:
     enum class Wait { Byte, TimedOut, Failed };
     Wait wait_byte(int64_t deadline, uint8_t& byte);
     bool send(const std::string& text);

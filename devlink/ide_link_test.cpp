@@ -15,7 +15,9 @@ namespace {
 
 using testing::ConsoleScript;
 
-std::string ch(uint8_t b) { return std::string(1, static_cast<char>(b)); }
+std::string ch(uint8_t b) {
+    return std::string(1, static_cast<char>(b));
+}
 
 struct IdeFixture : ::testing::Test {
     ScriptedLine line;
@@ -46,7 +48,8 @@ TEST_F(IdeFixture, StatusLineCodesAndWhatCountsAsAStatusLine) {
     // Chatter is posted but skipped; the next status line answers.
     line.feed("hello world\nok\n350 go\n");
     EXPECT_EQ(link.read_status(1000), 350);
-    EXPECT_EQ(posted, (std::vector<std::string>{"200 done", " 125 leading space", "hello world", "ok", "350 go"}));
+    EXPECT_EQ(posted,
+              (std::vector<std::string>{"200 done", " 125 leading space", "hello world", "ok", "350 go"}));
     EXPECT_GT(pumps, 0);
 }
 
@@ -188,7 +191,8 @@ TEST_F(IdeFixture, CanPairWith450DeletesAndRestartsFromBlockOne) {
     auto body = body_of(300);
     ASSERT_TRUE(link.upload_entry(entry_named("game"), body));
     EXPECT_EQ(puts, 2);
-    EXPECT_EQ(console.commands, (std::vector<std::string>{"put /rom0", "delete \"/rom0/game\"", "put /rom0"}));
+    EXPECT_EQ(console.commands,
+              (std::vector<std::string>{"put /rom0", "delete \"/rom0/game\"", "put /rom0"}));
     // The restart numbers from 1 again and the console ends up with everything once.
     EXPECT_EQ(console.blocks[1][1], 1);
     EXPECT_EQ(console.stored.size(), 4 * kBlockData);
@@ -201,7 +205,9 @@ TEST_F(IdeFixture, CanPairWith550AndFailingDeleteFails) {
         if (c.rfind("delete", 0) == 0) return std::string("550 locked\r\n");
         return console.default_answer(c);
     };
-    console.block_answer = [](size_t, const std::vector<uint8_t>&) { return ch(kCAN) + ch(kCAN) + "550 busy\n"; };
+    console.block_answer = [](size_t, const std::vector<uint8_t>&) {
+        return ch(kCAN) + ch(kCAN) + "550 busy\n";
+    };
     EXPECT_FALSE(link.upload_entry(entry_named("game"), body_of(10)));
     EXPECT_EQ(console.eots, 0);
 }
@@ -228,7 +234,9 @@ TEST_F(IdeFixture, CanPairWith426FailsAndWithoutCodeResends) {
     ConsoleScript console2;
     console2.attach(line2);
     link.attach(line2);
-    console2.block_answer = [](size_t, const std::vector<uint8_t>&) { return ch(kCAN) + ch(kCAN) + "426 aborted\n"; };
+    console2.block_answer = [](size_t, const std::vector<uint8_t>&) {
+        return ch(kCAN) + ch(kCAN) + "426 aborted\n";
+    };
     EXPECT_FALSE(link.upload_entry(entry_named("game"), body_of(10)));
     EXPECT_EQ(console2.eots, 0);
 }
@@ -306,7 +314,8 @@ struct TempDir {
 
 TEST_F(IdeFixture, UploadOfAFileEntrySendsItsOwnEntryAndBody) {
     TempDir dir;
-    DirectoryEntry e = build_plain_entry_at("hero", 300, CalendarTime{2024, 5, 6, 7, 8, 10}, EntryFlavor::Ide);
+    DirectoryEntry e =
+        build_plain_entry_at("hero", 300, CalendarTime{2024, 5, 6, 7, 8, 10}, EntryFlavor::Ide);
     e.set_mode(kModeProgram);
     std::vector<uint8_t> file(64, 0x00);  // a .fx file's first 64 bytes are not sent as they are
     std::copy_n("#!ws", 4, file.begin());

@@ -13,7 +13,7 @@
 namespace lumora::devlink {
 
 class Line {
-public:
+  public:
     virtual ~Line() = default;
 
     virtual bool is_open() const = 0;
@@ -44,7 +44,7 @@ public:
 
 // A Line over a termios serial port. Owns the port.
 class SerialLine : public Line {
-public:
+  public:
     SerialLine() = default;
     explicit SerialLine(platform::SerialPort port) : port_(std::move(port)) {}
 
@@ -61,7 +61,7 @@ public:
     int64_t now_ms() const override;
     void sleep_ms(int ms) override;
 
-private:
+  private:
     platform::SerialPort port_;
 };
 

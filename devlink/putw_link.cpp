@@ -7,7 +7,9 @@
 
 namespace lumora::devlink {
 
-PutwLink::~PutwLink() { close(); }
+PutwLink::~PutwLink() {
+    close();
+}
 
 bool PutwLink::open(uint32_t comm_port, uint32_t baud_setting) {
     return open_device(platform::com_port_device(static_cast<int>(comm_port) + 1), baud_setting);
@@ -57,7 +59,9 @@ void PutwLink::close() {
     own_.reset();
 }
 
-bool PutwLink::is_open() const { return line_ && line_->is_open(); }
+bool PutwLink::is_open() const {
+    return line_ && line_->is_open();
+}
 
 void PutwLink::set_read_timeout(int constant_ms) {
     std::lock_guard<std::mutex> guard(lock_);
@@ -180,7 +184,9 @@ void PutwLink::defrag(const std::string& folder) {
     }
 }
 
-bool PutwLink::exec(const std::string& path) { return write_text("exec " + path + "\r\n"); }
+bool PutwLink::exec(const std::string& path) {
+    return write_text("exec " + path + "\r\n");
+}
 
 void PutwLink::take_refusal() {
     // A console that cancels says why in the status lines after CAN CAN;

@@ -26,7 +26,7 @@ constexpr int kPutwUploadReadMs = 1000;
 constexpr int kPutwBlockTries = 10;
 
 class PutwLink {
-public:
+  public:
     // Debug output texts (UTF-8), e.g. "ACK無し\n".
     using DebugSink = std::function<void(const std::string& text)>;
     using Progress = std::function<void(size_t position, size_t total)>;
@@ -74,7 +74,7 @@ public:
     // Sends a whole file entry (header included) into `folder`.
     bool upload(std::span<const uint8_t> entry_data, const std::string& folder);
 
-private:
+  private:
     bool write_bytes(const uint8_t* data, size_t n);
     bool write_text(const std::string& text);
     int read_byte(uint8_t& byte);  // 1, 0 time-out, -1 error

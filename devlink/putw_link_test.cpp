@@ -12,7 +12,9 @@ namespace {
 
 using testing::ConsoleScript;
 
-std::string ch(uint8_t b) { return std::string(1, static_cast<char>(b)); }
+std::string ch(uint8_t b) {
+    return std::string(1, static_cast<char>(b));
+}
 
 struct PutwFixture : ::testing::Test {
     ScriptedLine line;
@@ -216,7 +218,8 @@ TEST_F(PutwFixture, LogDumpsEveryByteAndTheTimeOuts) {
     link.stty();
     std::string expected = "CLMPLibBase::SetReadTimeOut() GetLastError:0\r\n";
     expected += "\r\n>73 74 74 79 20 2D 65 63 68 6F 0D 0A  (s t t y   - e c h o \r \n )\r\n";
-    for (char c : std::string("200\r\n")) expected += dump_bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&c), 1));
+    for (char c : std::string("200\r\n"))
+        expected += dump_bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&c), 1));
     EXPECT_EQ(log, expected);
     log.clear();
     EXPECT_EQ(link.read_status(), 0);  // nothing more comes

@@ -17,7 +17,9 @@ void ScriptedLine::feed(const std::string& text, int delay_ms) {
     feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()), delay_ms);
 }
 
-void ScriptedLine::feed_byte(uint8_t byte, int delay_ms) { feed(std::span<const uint8_t>(&byte, 1), delay_ms); }
+void ScriptedLine::feed_byte(uint8_t byte, int delay_ms) {
+    feed(std::span<const uint8_t>(&byte, 1), delay_ms);
+}
 
 int ScriptedLine::bytes_waiting() {
     if (!open_) return -1;

@@ -16,7 +16,7 @@
 namespace lumora::devlink {
 
 class ScriptedLine : public Line {
-public:
+  public:
     // Called after every successful write with the bytes of that write.
     using Responder = std::function<void(ScriptedLine&, std::span<const uint8_t>)>;
 
@@ -60,7 +60,7 @@ public:
         if (ms > 0) now_ += ms;
     }
 
-private:
+  private:
     struct Timed {
         int64_t at;
         uint8_t byte;

@@ -8,7 +8,9 @@ namespace lumora::devlink {
 namespace {
 
 // The log is Shift-JIS; the texts are kept readable here and converted when written.
-std::string sjis(const char* utf8) { return cp932::from_utf8(utf8); }
+std::string sjis(const char* utf8) {
+    return cp932::from_utf8(utf8);
+}
 
 constexpr const char* kWriteFailed = "書込失敗\r\n";
 constexpr const char* kReadFailed = "CLMPLibBase::Read() 読み込み失敗";
@@ -44,9 +46,13 @@ std::unique_ptr<TransferLog> TransferLog::create_file(const std::string& path) {
     });
 }
 
-void TransferLog::last_error(int error) { write(format("GetLastError:%d\r\n", error)); }
+void TransferLog::last_error(int error) {
+    write(format("GetLastError:%d\r\n", error));
+}
 
-void TransferLog::port_opened() { write("start\r\n"); }
+void TransferLog::port_opened() {
+    write("start\r\n");
+}
 
 void TransferLog::line_configured(int error) {
     write("CLMPLibBase::Open() SetCommState() ");
@@ -73,17 +79,25 @@ void TransferLog::short_write(int error) {
     last_error(error);
 }
 
-void TransferLog::write_failed(int error) { last_error(error); }
+void TransferLog::write_failed(int error) {
+    last_error(error);
+}
 
-void TransferLog::received(std::span<const uint8_t> bytes) { write(dump_bytes(bytes)); }
+void TransferLog::received(std::span<const uint8_t> bytes) {
+    write(dump_bytes(bytes));
+}
 
 void TransferLog::read_failed(int error) {
     write(sjis(kReadFailed));
     last_error(error);
 }
 
-void TransferLog::read_timed_out() { write(sjis(kReadTimedOut)); }
+void TransferLog::read_timed_out() {
+    write(sjis(kReadTimedOut));
+}
 
-void TransferLog::port_closed() { write("\r\nend\r\n"); }
+void TransferLog::port_closed() {
+    write("\r\nend\r\n");
+}
 
 }  // namespace lumora::devlink

@@ -17,7 +17,7 @@ namespace lumora::devlink {
 std::string dump_bytes(std::span<const uint8_t> bytes);
 
 class TransferLog {
-public:
+  public:
     using Writer = std::function<void(std::string_view bytes)>;
 
     explicit TransferLog(Writer writer) : writer_(std::move(writer)) {}
@@ -42,7 +42,7 @@ public:
         if (writer_) writer_(bytes);
     }
 
-private:
+  private:
     void last_error(int error);
     Writer writer_;
 };

@@ -39,7 +39,7 @@ std::vector<uint8_t> read_file(const fs::path& p) {
 
 // A running vconsole serving the shell on a pseudo-terminal linked at `link`.
 class VirtualConsole {
-public:
+  public:
     VirtualConsole(const TempDir& dir, std::vector<std::string> extra) : link_(dir.path / "COM1") {
         store_ = dir.path / "store";
         std::vector<std::string> argv = {kVconsole, "--pty", link_.string(), "--store", store_.string()};
@@ -76,7 +76,7 @@ public:
     std::vector<uint8_t> stored(const std::string& name) const { return read_file(store_ / name); }
     bool has(const std::string& name) const { return fs::exists(store_ / name); }
 
-private:
+  private:
     fs::path link_;
     fs::path store_;
     pid_t pid_ = -1;

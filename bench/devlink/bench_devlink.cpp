@@ -103,7 +103,8 @@ bool upload_benchmark(const fs::path& work) {
             break;
         }
         std::string name = "bench" + std::to_string(round);
-        auto entry = devlink::build_plain_entry_at(name, body.size(), devlink::CalendarTime{}, devlink::EntryFlavor::Ide);
+        auto entry = devlink::build_plain_entry_at(name, body.size(), devlink::CalendarTime{},
+                                                   devlink::EntryFlavor::Ide);
         double start = now_s();
         ok = ide.upload_entry(entry, body);
         if (ok) rates.push_back(ide.blocks_sent() / (last_line - start));
@@ -171,15 +172,16 @@ bool receive_benchmark(const fs::path& work) {
     auto body = pattern(kBody);
     data.insert(data.end(), body.begin(), body.end());
     fs::path entry_file = work / "capture.fx";
-    std::ofstream(entry_file, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
+    std::ofstream(entry_file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), data.size());
 
     std::vector<double> snap, rx;
     for (int round = 0; round < kRounds; ++round) {
         double a = timed_receive(work, entry_file, true);
         double b = timed_receive(work, entry_file, false);
         if (a < 0 || b < 0) {
-            std::fprintf(stderr, "bench_devlink: a receive failed (snapget %s, rx %s)\n", a < 0 ? "failed" : "ok",
-                         b < 0 ? "failed" : "ok");
+            std::fprintf(stderr, "bench_devlink: a receive failed (snapget %s, rx %s)\n",
+                         a < 0 ? "failed" : "ok", b < 0 ? "failed" : "ok");
             return false;
         }
         snap.push_back(a);
@@ -190,8 +192,10 @@ bool receive_benchmark(const fs::path& work) {
         return false;
     }
     double ratio = median(snap) / median(rx);
-    std::printf("receive %zu KiB from sx over a pty: snapget %.3f s, rx %.3f s (medians of %d): %.2fx rx (goal <= 1.20x) %s\n",
-                kBody / 1024, median(snap), median(rx), kRounds, ratio, ratio <= 1.2 ? "met" : "NOT MET");
+    std::printf(
+        "receive %zu KiB from sx over a pty: snapget %.3f s, rx %.3f s (medians of %d): %.2fx rx (goal <= "
+        "1.20x) %s\n",
+        kBody / 1024, median(snap), median(rx), kRounds, ratio, ratio <= 1.2 ? "met" : "NOT MET");
     return true;
 }
 

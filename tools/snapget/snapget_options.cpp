@@ -75,9 +75,11 @@ std::string usage_text(const std::string& program) {
                "BMP receiver for Lumora Version 1.00\n(Receive BMP file from \"Pictavo\" using XMODEM)\n\n"
                "usage: %s [<options>] [<BMP filename>]\n\n",
                program.c_str()) +
-           "<BMP filename>\n\tsave file name (default: use filename in received data)\n\n<options>\n\t-com1 to "
+           "<BMP filename>\n\tsave file name (default: use filename in received data)\n\n<options>\n\t-com1 "
+           "to "
            "-com256\n\t\tserial port (default: Pelorix setting)\n\t-9600 or -38400\n\t\tbaudrate (default: "
-           "Pelorix setting)\n\t-f\n\t\tforce to write (default: auto rename if already exists)\n\t-v\n\t\tverbose "
+           "Pelorix setting)\n\t-f\n\t\tforce to write (default: auto rename if already "
+           "exists)\n\t-v\n\t\tverbose "
            "mode\n\t-h\n\t\tprint this message\n\n";
 }
 

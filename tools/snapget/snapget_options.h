@@ -8,8 +8,8 @@
 namespace lumora::snapget {
 
 struct Options {
-    std::optional<int> port;   // 0 for "-com" without digits
-    std::optional<int> baud;   // 9600 or 38400
+    std::optional<int> port;  // 0 for "-com" without digits
+    std::optional<int> baud;  // 9600 or 38400
     bool force = false;
     bool verbose = false;
     std::optional<std::string> output;  // BMP file name

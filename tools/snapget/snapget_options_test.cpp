@@ -15,12 +15,11 @@ TEST(SnapgetOptions, PortNumbersAreCheckedAfterEveryDigit) {
         const char* arg;
         const char* text;
     };
-    for (Bad b : {Bad{"-com01", "invalid comm port number (com01)\n"},
-                  Bad{"-com0", "invalid comm port number (com0)\n"},
-                  Bad{"-com257", "invalid comm port number (com257)\n"},
-                  Bad{"-com3x", "invalid comm port (com3x)\n"},
-                  Bad{"-comx", "invalid comm port (comx)\n"},
-                  Bad{"-COM2-", "invalid comm port (COM2-)\n"}}) {
+    for (Bad b :
+         {Bad{"-com01", "invalid comm port number (com01)\n"},
+          Bad{"-com0", "invalid comm port number (com0)\n"},
+          Bad{"-com257", "invalid comm port number (com257)\n"}, Bad{"-com3x", "invalid comm port (com3x)\n"},
+          Bad{"-comx", "invalid comm port (comx)\n"}, Bad{"-COM2-", "invalid comm port (COM2-)\n"}}) {
         ParseResult r = parse_options({b.arg});
         EXPECT_EQ(r.action, Action::Fail) << b.arg;
         EXPECT_EQ(r.exit_status, 1) << b.arg;

@@ -60,28 +60,28 @@ std::vector<std::pair<int, std::string>> header_report(const devlink::ReceivedEn
                                           static_cast<unsigned long>(static_cast<uint32_t>(e.size()) + 128u),
                                           static_cast<int>(e.blocks()) + 1));
     CalendarTime t = unpack_date(e.date());
-    lines.emplace_back(kLevelInfo, format("date: %02d/%02d/%02d  %02d:%02d:%02d\n", t.year, t.month, t.day, t.hour,
-                                          t.minute, t.second));
+    lines.emplace_back(kLevelInfo, format("date: %02d/%02d/%02d  %02d:%02d:%02d\n", t.year, t.month, t.day,
+                                          t.hour, t.minute, t.second));
     if (e.resource() != kNoResource) {
         lines.emplace_back(kLevelInfo, "\noffset  bytes  type #id\n------ ------  --------\n");
         std::span<const uint8_t> body;
         if (data.size() > received.body_offset) body = data.subspan(received.body_offset);
         for (const ResourceItem& item : walk_resources(body, e.size(), e.resource())) {
             switch (item.kind) {
-            case ResourceItem::Kind::Code:
-                if (item.length != 0)
-                    lines.emplace_back(kLevelInfo, format("%06X %6d  <code>\n", item.offset,
+                case ResourceItem::Kind::Code:
+                    if (item.length != 0)
+                        lines.emplace_back(kLevelInfo, format("%06X %6d  <code>\n", item.offset,
+                                                              static_cast<int>(item.length)));
+                    break;
+                case ResourceItem::Kind::Chunk:
+                    lines.emplace_back(kLevelInfo, format("%06X %6d  %-4s #%d\r\n", item.offset,
+                                                          static_cast<int>(item.length), item.type.c_str(),
+                                                          static_cast<int>(item.number)));
+                    break;
+                case ResourceItem::Kind::Unknown:
+                    lines.emplace_back(kLevelInfo, format("%06X %6d  (unknown)\r\n", item.offset,
                                                           static_cast<int>(item.length)));
-                break;
-            case ResourceItem::Kind::Chunk:
-                lines.emplace_back(kLevelInfo, format("%06X %6d  %-4s #%d\r\n", item.offset,
-                                                      static_cast<int>(item.length), item.type.c_str(),
-                                                      static_cast<int>(item.number)));
-                break;
-            case ResourceItem::Kind::Unknown:
-                lines.emplace_back(kLevelInfo, format("%06X %6d  (unknown)\r\n", item.offset,
-                                                      static_cast<int>(item.length)));
-                break;
+                    break;
             }
         }
     }

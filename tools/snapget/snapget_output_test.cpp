@@ -34,8 +34,9 @@ TEST(SnapgetNaming, ExistingFilesAreNeverReplacedWithoutForce) {
     EXPECT_EQ(choose_output_path("shot", true, false, exists), "shot0001.bmp");
     EXPECT_EQ(choose_output_path("shot", true, true, exists), "shot.bmp");
     EXPECT_EQ(choose_output_path("new.png", false, false, exists), "new.bmp");
-    EXPECT_EQ(choose_output_path("d/shot.x", false, false, [](const std::string& p) { return p == "d/shot.bmp"; }),
-              "d/shot0000.bmp");
+    EXPECT_EQ(
+        choose_output_path("d/shot.x", false, false, [](const std::string& p) { return p == "d/shot.bmp"; }),
+        "d/shot0000.bmp");
     // Every candidate taken: no name.
     int asked = 0;
     EXPECT_FALSE(choose_output_path("full", true, false, [&](const std::string&) { return ++asked, true; }));
@@ -120,7 +121,8 @@ TEST(SnapgetHeader, ResourceBeyondSizeWarnsFirst) {
     auto data = entry_with_body(e, std::vector<uint8_t>(10, 2));
     auto lines = header_report(received_for(data), data);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0], (std::pair<int, std::string>{devlink::kLevelWarning, "Warning: resource too long. ignore it\n"}));
+    EXPECT_EQ(lines[0], (std::pair<int, std::string>{devlink::kLevelWarning,
+                                                     "Warning: resource too long. ignore it\n"}));
     EXPECT_EQ(joined(lines).find("offset"), std::string::npos);
 }
 

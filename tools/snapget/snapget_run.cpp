@@ -29,11 +29,13 @@ constexpr int kNotFound = 2;
 std::atomic<bool> g_interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the interrupt flag is set from a signal handler");
 
-extern "C" void on_interrupt(int) { g_interrupted.store(true, std::memory_order_relaxed); }
+extern "C" void on_interrupt(int) {
+    g_interrupted.store(true, std::memory_order_relaxed);
+}
 
 // Catches Ctrl+C for as long as the port is open.
 class InterruptGuard {
-public:
+  public:
     explicit InterruptGuard(bool active) : active_(active) {
         g_interrupted.store(false);
         if (!active_) return;
@@ -48,13 +50,13 @@ public:
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-private:
+  private:
     bool active_;
     struct sigaction previous_ {};
 };
 
 class Run {
-public:
+  public:
     Run(const Environment& env) : env_(env) {}
 
     void say(const std::string& text) {
@@ -66,7 +68,7 @@ public:
 
     int go(const std::string& program, const std::vector<std::string>& args);
 
-private:
+  private:
     void read_settings(Options& o);
     std::optional<std::vector<uint8_t>> receive(int port, int baud);
     std::string in_directory(const std::string& path) const {
@@ -88,11 +90,13 @@ void Run::read_settings(Options& o) {
         if (auto v = s->read_number("", "CommPort"))
             port = static_cast<int>(*v) + 1;
         else
-            message(kLevelWarning, format("Warning: RegQueryValueEx(\"%s\") failed (error=%d)\n", "CommPort", kNotFound));
+            message(kLevelWarning,
+                    format("Warning: RegQueryValueEx(\"%s\") failed (error=%d)\n", "CommPort", kNotFound));
         if (auto v = s->read_number("", "BaudRate"))
             baud = *v == 0 ? 38400 : 9600;
         else
-            message(kLevelWarning, format("Warning: RegQueryValueEx(\"%s\") failed (error=%d)\n", "BaudRate", kNotFound));
+            message(kLevelWarning,
+                    format("Warning: RegQueryValueEx(\"%s\") failed (error=%d)\n", "BaudRate", kNotFound));
     }
     if (!o.port) o.port = port;
     if (!o.baud) o.baud = baud;
@@ -109,7 +113,7 @@ std::optional<std::vector<uint8_t>> Run::receive(int port, int baud) {
         message(kLevelError, format("CreateFile(\"COM%d\"): error = %d\n", port, serial.last_error()));
         return std::nullopt;
     }
-    termios current {};
+    termios current{};
     if (::tcgetattr(serial.fd(), &current) != 0) {
         message(kLevelError, format("GetCommState: error = %d\n", errno));
         return std::nullopt;
@@ -129,8 +133,8 @@ std::optional<std::vector<uint8_t>> Run::receive(int port, int baud) {
         InterruptGuard guard(env_.catch_interrupt);
         devlink::ReceiveOptions options = env_.receive;
         options.interrupted = &g_interrupted;
-        devlink::CaptureReceiver receiver(line, [this](int level, const std::string& t) { message(level, t); },
-                                          options);
+        devlink::CaptureReceiver receiver(
+            line, [this](int level, const std::string& t) { message(level, t); }, options);
         data = receiver.receive();
         // Input still queued belongs to this transfer; what we wrote (the
         // final ACK or the CAN bytes) must still reach the sender.

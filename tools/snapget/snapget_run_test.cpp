@@ -92,7 +92,9 @@ struct Child {
     }
 };
 
-bool have_sx() { return ::system("command -v sx >/dev/null 2>&1") == 0; }
+bool have_sx() {
+    return ::system("command -v sx >/dev/null 2>&1") == 0;
+}
 
 struct SnapgetRun : ::testing::Test {
     TempDir dir;
@@ -270,7 +272,8 @@ TEST_F(SnapgetRun, CaptureFromTheVirtualConsoleWithACorruptedBlock) {
                 (dir.path / "screen.bmp").c_str(), "--name", "snap", "--corrupt-block", "2", nullptr);
         ::_exit(127);
     }
-    for (int i = 0; i < 500 && !fs::exists(link); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 500 && !fs::exists(link); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(fs::exists(link));
     Environment e = env();
     e.device_of_port = [&](int) { return link.string(); };
@@ -319,7 +322,8 @@ TEST(SnapgetProgram, CtrlCCancelsTheSenderAndFails) {
     ::close(err_pipe[0]);
     EXPECT_EQ(text, "XMODEM receive failed\n");
     std::string rest;
-    while (::poll(&p, 1, 200) == 1 && ::read(pty->master_fd(), &byte, 1) == 1) rest.push_back(static_cast<char>(byte));
+    while (::poll(&p, 1, 200) == 1 && ::read(pty->master_fd(), &byte, 1) == 1)
+        rest.push_back(static_cast<char>(byte));
     EXPECT_NE(rest.find(std::string(8, '\x18')), std::string::npos);
 }
 
