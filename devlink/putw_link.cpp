@@ -1,11 +1,31 @@
 #include "devlink/putw_link.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "devlink/xmodem.h"
 #include "platform/com_name.h"
 
 namespace lumora::devlink {
+
+PutwUpload prepare_putw_upload(std::vector<uint8_t> file, std::string_view file_name, std::time_t mtime) {
+    PutwUpload upload;
+    if (has_header(file)) {
+        if (auto entry = read_entry(file)) {
+            upload.entry = *entry;
+            upload.data = std::move(file);
+            return upload;
+        }
+    }
+    upload.entry = build_plain_entry(file_name, file.size(), mtime, EntryFlavor::LmPutw);
+    upload.data = build_header(upload.entry);
+    upload.data.insert(upload.data.end(), file.begin(), file.end());
+    // Padded from the real length: the 16-bit block count of the entry
+    // cannot describe files beyond 4 MiB and must not cut them.
+    size_t padded = kHeaderSize + (file.size() + kBlockData - 1) / kBlockData * kBlockData;
+    upload.data.resize(padded, kSUB);
+    return upload;
+}
 
 PutwLink::~PutwLink() {
     close();
@@ -79,7 +99,11 @@ bool PutwLink::write_bytes(const uint8_t* data, size_t n) {
     // 1000 ms per byte plus 4000 ms: generous, a stuck line still ends.
     int timeout = static_cast<int>(std::min<size_t>(n * 1000 + 4000, 600000));
     if (!line_->write(data, n, timeout)) {
-        if (log_) log_->write_failed(line_->last_error());
+        // A write that ran out of time sent only part of its bytes.
+        if (log_ && line_->last_error() == ETIMEDOUT)
+            log_->short_write(ETIMEDOUT);
+        else if (log_)
+            log_->write_failed(line_->last_error());
         return false;
     }
     if (log_) log_->sent(std::span<const uint8_t>(data, n));

@@ -12,7 +12,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "devlink/file_entry.h"
 #include "devlink/line.h"
 #include "devlink/transfer_log.h"
 
@@ -24,6 +27,18 @@ constexpr int kPutwSetupReadMs = 500;
 constexpr int kPutwUploadReadMs = 1000;
 // A block the console keeps rejecting is given up after this many sends.
 constexpr int kPutwBlockTries = 10;
+
+// What the transfer tool sends for one file: the entry it describes and the
+// bytes of the upload.
+struct PutwUpload {
+    DirectoryEntry entry;
+    std::vector<uint8_t> data;
+};
+
+// A file entry is sent as it is; any other file gets the plain-file entry of
+// the transfer tool and its body padded with SUB to whole blocks.
+// `file_name` is the name without folder, `mtime` the last-write time.
+PutwUpload prepare_putw_upload(std::vector<uint8_t> file, std::string_view file_name, std::time_t mtime);
 
 class PutwLink {
   public:

@@ -239,6 +239,35 @@ TEST_F(PutwFixture, LogOfFailedCalls) {
     EXPECT_EQ(log, "GetLastError:5\r\n");
 }
 
+TEST(PutwUploadData, PlainFilesGetAHeaderAndWholeBlocksFileEntriesGoAsTheyAre) {
+    std::vector<uint8_t> body(300, 0x41);
+    PutwUpload plain = prepare_putw_upload(body, "pic.fr", 0);
+    EXPECT_EQ(plain.entry.name(), "pic.fr");
+    EXPECT_EQ(plain.entry.mode(), kModePlainFile);
+    EXPECT_EQ(plain.entry.resource(), 0);
+    ASSERT_EQ(plain.data.size(), 128u + 384u);
+    EXPECT_TRUE(has_header(plain.data));
+    EXPECT_EQ(plain.data[128 + 299], 0x41);
+    EXPECT_EQ(plain.data[128 + 300], kSUB);
+    EXPECT_EQ(plain.data.back(), kSUB);
+    EXPECT_EQ(prepare_putw_upload(body, "notes.txt", 0).entry.resource(), kNoResource);
+
+    // A file entry is sent byte for byte; padding the last block is the sender's job.
+    std::vector<uint8_t> fx(plain.data.begin(), plain.data.end() - 10);
+    PutwUpload as_is = prepare_putw_upload(fx, "other.fx", 0);
+    EXPECT_EQ(as_is.data, fx);
+    EXPECT_EQ(as_is.entry.name(), "pic.fr");
+
+    // Only the magic, no entry: it is an ordinary file.
+    PutwUpload tiny = prepare_putw_upload({'#', '!', 'w', 's'}, "tiny", 0);
+    EXPECT_EQ(tiny.data.size(), 256u);
+    EXPECT_EQ(tiny.entry.size(), 4);
+
+    // Beyond what the block count can say, the body is still sent whole.
+    std::vector<uint8_t> huge(5u * 1024 * 1024 + 1, 1);
+    EXPECT_EQ(prepare_putw_upload(huge, "big.bin", 0).data.size(), 128u + 5u * 1024 * 1024 + 128u);
+}
+
 TEST(PutwLinkOpen, MissingDeviceFailsWithItsError) {
     PutwLink link;
     std::string log;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -188,17 +189,22 @@ int Run::go(const std::string& program, const std::vector<std::string>& args) {
     }
 
     message(kLevelInfo, format("Writing: %s\n", path->c_str()));
-    std::FILE* file = std::fopen(in_directory(*path).c_str(), "wb");
+    // Written beside the target and renamed over it at the end, so a failed
+    // write never leaves half a picture or costs the file "-f" replaces.
+    const std::string target = in_directory(*path);
+    const std::string part = target + ".part";
+    std::FILE* file = std::fopen(part.c_str(), "wb");
     if (!file) {
         message(kLevelError, format("can not open file to write (\"%s\")\n", path->c_str()));
         return 1;
     }
-    size_t length = received.code_length;
-    if (received.body_offset > data->size()) length = 0;
-    length = std::min(length, data->size() - std::min(received.body_offset, data->size()));
-    bool ok = length == 0 || std::fwrite(data->data() + received.body_offset, 1, length, file) == length;
+    const size_t offset = std::min(received.body_offset, data->size());
+    const size_t length = std::min(received.code_length, data->size() - offset);
+    bool ok = length == 0 || std::fwrite(data->data() + offset, 1, length, file) == length;
     ok = (std::fclose(file) == 0) && ok;
+    ok = ok && std::rename(part.c_str(), target.c_str()) == 0;
     if (!ok) {
+        std::remove(part.c_str());
         message(kLevelError, "can not write to file\n");
         return 1;
     }

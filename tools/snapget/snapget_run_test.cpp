@@ -159,6 +159,7 @@ TEST_F(SnapgetRun, CaptureFromSxIsSavedByteForByteUnderSuccessiveNames) {
     ASSERT_EQ(receive_with_sx(file, {"-com5", "given.png"}), 0);
     EXPECT_EQ(read_file(dir.path / "given.bmp"), bmp);
     EXPECT_EQ(ports_asked.back(), 5);
+    for (const auto& f : fs::directory_iterator(dir.path)) EXPECT_NE(f.path().extension(), ".part");
 }
 
 TEST_F(SnapgetRun, VerboseRunPrintsTheHeader) {
@@ -240,6 +241,19 @@ TEST_F(SnapgetRun, NotAFileEntryIsNotWritten) {
     size_t bmps = 0;
     for (const auto& f : fs::directory_iterator(dir.path)) bmps += f.path().extension() == ".bmp";
     EXPECT_EQ(bmps, 0u);
+}
+
+TEST_F(SnapgetRun, UnwritableOutputFailsWithoutLeavingAnything) {
+    if (!have_sx()) GTEST_SKIP() << "lrzsz is not installed";
+    ASSERT_TRUE(pty);
+    EXPECT_EQ(receive_with_sx(entry_file("shot", fake_bmp(100)), {"-v", "missing/pic.png"}), 1);
+    EXPECT_NE(err.find("Writing: missing/pic.bmp\ncan not open file to write (\"missing/pic.bmp\")\n"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.path / "missing"));
+    err.clear();
+    // Quiet without -v, apart from the exit status.
+    EXPECT_EQ(receive_with_sx(entry_file("shot", fake_bmp(100)), {"missing/pic.png"}), 1);
+    EXPECT_EQ(err, "");
 }
 
 TEST_F(SnapgetRun, EntryNameCannotEscapeTheFolder) {
