@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
     const std::string compiler = bin + "/toolchain/dmc";
     const std::string sdk = bin + "/toolchain/lumo";
     if (!fs::exists(bin + "/kelvane") || !fs::exists(compiler + "/bin/sc")) {
-        std::fprintf(stderr, "bench_kelvane_build: kelvane or the stand-in toolchain is missing in %s\n", bin.c_str());
+        std::fprintf(stderr, "bench_kelvane_build: kelvane or the stand-in toolchain is missing in %s\n",
+                     bin.c_str());
         return 1;
     }
     const fs::path work = fs::temp_directory_path() / ("bench_kelvane_build_" + std::to_string(::getpid()));
@@ -90,18 +91,21 @@ int main(int argc, char** argv) {
     for (const auto& item : doc.record().sources) {
         const std::string object = ide::object_path(item.path, f);
         objects.push_back(object);
-        script += ide::compile_command(f, doc.record().compile_options, ide::source_argument(item.path, f), object) + "\n";
+        script += ide::compile_command(f, doc.record().compile_options, ide::source_argument(item.path, f),
+                                       object) +
+                  "\n";
     }
-    script += ide::link_command(f, doc.record().link_options, ide::startup_object(doc.record().display_mode), objects,
-                                "big") + "\n";
+    script += ide::link_command(f, doc.record().link_options, ide::startup_object(doc.record().display_mode),
+                                objects, "big") +
+              "\n";
     script += ide::convert_command(f, "big") + "\n";
     script += ide::pack_command(f, "big") + "\n";
     const std::string script_path = (work / "same-commands.sh").string();
     std::ofstream(script_path) << script;
 
     const std::string lmp = folder + "/big.lmp";
-    const std::vector<std::string> ide_argv = {bin + "/kelvane", "--rebuild", lmp, "--platform-folder", sdk,
-                                               "--compiler-folder", compiler};
+    const std::vector<std::string> ide_argv = {
+        bin + "/kelvane", "--rebuild", lmp, "--platform-folder", sdk, "--compiler-folder", compiler};
     const std::vector<std::string> sh_argv = {"/bin/sh", script_path};
     run_seconds(ide_argv, folder);  // warm the caches
     run_seconds(sh_argv, folder);

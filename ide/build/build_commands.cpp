@@ -25,7 +25,8 @@ std::string two_digits(long long v) {
 }  // namespace
 
 BuildFolders build_folders(std::string_view project_folder, std::string_view compiler_folder,
-                           std::string_view platform_folder, std::string_view output_folder, PathStyle style) {
+                           std::string_view platform_folder, std::string_view output_folder,
+                           PathStyle style) {
     BuildFolders f;
     f.project = std::string(project_folder);
     f.compiler_bin = with_separator(compiler_folder, style) + "bin" + platform::separator(style);
@@ -51,8 +52,8 @@ std::string startup_object(uint16_t display_mode) {
     return kObjects[display_mode < 4 ? display_mode : 3];
 }
 
-std::string compile_command(const BuildFolders& folders, std::string_view compile_options, std::string_view source,
-                            std::string_view object) {
+std::string compile_command(const BuildFolders& folders, std::string_view compile_options,
+                            std::string_view source, std::string_view object) {
     std::string line = folders.compiler_bin + "sc -c ";
     line += compile_options;
     line += " ";
@@ -79,11 +80,13 @@ std::string link_command(const BuildFolders& folders, std::string_view link_opti
 
 std::string convert_command(const BuildFolders& folders, std::string_view name) {
     const std::string out = folders.output + std::string(name);
-    return folders.platform + "bin" + platform::separator(folders.style) + "romform " + out + ".exe " + out + ".bin";
+    return folders.platform + "bin" + platform::separator(folders.style) + "romform " + out + ".exe " + out +
+           ".bin";
 }
 
 std::string pack_command(const BuildFolders& folders, std::string_view name) {
-    return folders.platform + "bin" + platform::separator(folders.style) + "hdrpack " + std::string(name) + ".cf";
+    return folders.platform + "bin" + platform::separator(folders.style) + "hdrpack " + std::string(name) +
+           ".cf";
 }
 
 std::string elapsed_text(long long s) {

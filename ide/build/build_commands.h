@@ -40,8 +40,8 @@ std::string source_argument(std::string_view source, const BuildFolders& folders
 // range, which only a damaged project file holds, takes the default mode 3.
 std::string startup_object(uint16_t display_mode);
 
-std::string compile_command(const BuildFolders& folders, std::string_view compile_options, std::string_view source,
-                            std::string_view object);
+std::string compile_command(const BuildFolders& folders, std::string_view compile_options,
+                            std::string_view source, std::string_view object);
 std::string link_command(const BuildFolders& folders, std::string_view link_options, std::string_view startup,
                          const std::vector<std::string>& objects, std::string_view name);
 std::string convert_command(const BuildFolders& folders, std::string_view name);

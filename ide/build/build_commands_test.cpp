@@ -24,9 +24,10 @@ TEST(BuildCommands, WindowsExampleVerbatim) {
 
     EXPECT_EQ(compile_command(f, "-msw -NL -j0 -a1 -0 -o -Bj", demo, demo_obj),
               "C:\\dm\\bin\\sc -c -msw -NL -j0 -a1 -0 -o -Bj demo.c -obin\\demo.Obj -I\"C:\\lumo\\include\"");
-    EXPECT_EQ(link_command(f, "/MAP /DETAILEDMAP /XREF", startup_object(3), {demo_obj, io_obj}, "demo"),
-              "C:\\dm\\bin\\link /MAP /DETAILEDMAP /XREF C:\\lumo\\lib\\ctlmjpn2.obj bin\\demo.Obj bin\\io.Obj, "
-              "bin\\demo, bin\\demo, C:\\lumo\\lib\\liblm.lib C:\\lumo\\lib\\liblmc.lib");
+    EXPECT_EQ(
+        link_command(f, "/MAP /DETAILEDMAP /XREF", startup_object(3), {demo_obj, io_obj}, "demo"),
+        "C:\\dm\\bin\\link /MAP /DETAILEDMAP /XREF C:\\lumo\\lib\\ctlmjpn2.obj bin\\demo.Obj bin\\io.Obj, "
+        "bin\\demo, bin\\demo, C:\\lumo\\lib\\liblm.lib C:\\lumo\\lib\\liblmc.lib");
     EXPECT_EQ(convert_command(f, "demo"), "C:\\lumo\\bin\\romform bin\\demo.exe bin\\demo.bin");
     EXPECT_EQ(pack_command(f, "demo"), "C:\\lumo\\bin\\hdrpack demo.cf");
 }
@@ -62,7 +63,8 @@ TEST(BuildCommands, ObjectPathsAcrossFolders) {
     EXPECT_EQ(object_path("C:\\work\\demo\\b\\x.c", f), "bin\\x.Obj");
     // Only the last extension goes; a source outside the project folder keeps the output folder.
     EXPECT_EQ(object_path("C:\\work\\lib\\util.part.c", f), "bin\\util.part.Obj");
-    const BuildFolders up = build_folders("C:\\work\\demo", "C:\\dm", "C:\\lumo", "..\\out", PathStyle::Windows);
+    const BuildFolders up =
+        build_folders("C:\\work\\demo", "C:\\dm", "C:\\lumo", "..\\out", PathStyle::Windows);
     EXPECT_EQ(object_path("C:\\work\\demo\\main.c", up), "..\\out\\main.Obj");
     EXPECT_EQ(source_argument("C:\\work\\lib\\x.c", up), "..\\lib\\x.c");
     // An output folder typed with its separator is not doubled, in the link line neither.

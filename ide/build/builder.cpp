@@ -56,7 +56,7 @@ Builder::Builder(CKelvaneDoc& doc, BuildSettings settings, BuildHooks hooks)
 std::tm Builder::now() const {
     if (hooks_.local_time) return hooks_.local_time();
     const std::time_t t = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     ::localtime_r(&t, &tm);
     return tm;
 }
@@ -70,7 +70,9 @@ void Builder::refresh() {
     if (hooks_.refresh) hooks_.refresh();
 }
 
-void Builder::plain(const std::string& sjis_text) { doc_.messages().add_message(sjis_text, false); }
+void Builder::plain(const std::string& sjis_text) {
+    doc_.messages().add_message(sjis_text, false);
+}
 
 void Builder::time_line(const char* prefix) {
     const std::tm tm = now();
@@ -121,8 +123,9 @@ BuildResult Builder::build(BuildKind kind) {
     std::vector<size_t> to_compile;
     for (const SourceItem& item : record.sources) {
         Unit unit{source_argument(item.path, folders), object_path(item.path, folders)};
-        const bool compile = kind == BuildKind::Full ||
-                             needs_compile(item.path, platform::make_absolute(unit.object, folders.project, style));
+        const bool compile =
+            kind == BuildKind::Full ||
+            needs_compile(item.path, platform::make_absolute(unit.object, folders.project, style));
         if (compile) to_compile.push_back(units.size());
         units.push_back(std::move(unit));
     }
@@ -136,13 +139,16 @@ BuildResult Builder::build(BuildKind kind) {
         for (size_t index : to_compile) {
             const Unit& unit = units[index];
             plain(platform::name_to_sjis(unit.source + " -> " + unit.object, style));
-            const ToolOutcome outcome = run_tool(compile_command(folders, record.compile_options, unit.source, unit.object));
+            const ToolOutcome outcome =
+                run_tool(compile_command(folders, record.compile_options, unit.source, unit.object));
             if (outcome == ToolOutcome::Cancelled) {
                 cancelled = true;
                 break;
             }
-            if (outcome == ToolOutcome::FailedToStart) failed = true;
-            else ++r.compiled;
+            if (outcome == ToolOutcome::FailedToStart)
+                failed = true;
+            else
+                ++r.compiled;
         }
     }
 
@@ -160,9 +166,12 @@ BuildResult Builder::build(BuildKind kind) {
             link_command(folders, record.link_options, startup_object(record.display_mode), objects, name));
         r.errors += out.count_kind(kLinkError, mark);
         r.warnings += out.count_kind(kLinkWarning, mark);
-        if (link == ToolOutcome::Cancelled) cancelled = true;
-        else if (link == ToolOutcome::FailedToStart) failed = true;
-        else r.linked = true;
+        if (link == ToolOutcome::Cancelled)
+            cancelled = true;
+        else if (link == ToolOutcome::FailedToStart)
+            failed = true;
+        else
+            r.linked = true;
 
         if (r.linked && r.errors == 0) {
             const ToolOutcome convert = run_tool(convert_command(folders, name));
@@ -172,9 +181,12 @@ BuildResult Builder::build(BuildKind kind) {
                 failed = true;
             } else {
                 const ToolOutcome pack = run_tool(pack_command(folders, name));
-                if (pack == ToolOutcome::Cancelled) cancelled = true;
-                else if (pack == ToolOutcome::FailedToStart) failed = true;
-                else r.packed = true;
+                if (pack == ToolOutcome::Cancelled)
+                    cancelled = true;
+                else if (pack == ToolOutcome::FailedToStart)
+                    failed = true;
+                else
+                    r.packed = true;
             }
         }
     }

@@ -48,16 +48,16 @@ struct BuildHooks {
 };
 
 struct BuildResult {
-    bool started = false;         // false: no project path, or not a source
+    bool started = false;  // false: no project path, or not a source
     int errors = 0;
     int warnings = 0;
     bool cancelled = false;
-    bool tool_failed = false;     // a tool could not be started
-    int compiled = 0;             // compile runs started
-    bool linked = false;          // the link ran (started, not cancelled)
-    bool packed = false;          // the pack step ran
+    bool tool_failed = false;  // a tool could not be started
+    int compiled = 0;          // compile runs started
+    bool linked = false;       // the link ran (started, not cancelled)
+    bool packed = false;       // the pack step ran
     bool transfer_attempted = false;
-    bool transfer_ok = false;     // transfer and run both succeeded
+    bool transfer_ok = false;  // transfer and run both succeeded
 
     // Every step asked for went through: no error, nothing cancelled or
     // unable to start, and the transfer (when one was made) succeeded.
@@ -67,7 +67,7 @@ struct BuildResult {
 };
 
 class Builder {
-public:
+  public:
     Builder(CKelvaneDoc& doc, BuildSettings settings, BuildHooks hooks);
 
     // Build or full build (F7 / "ﾌﾙﾋﾞﾙﾄﾞ(&F)").
@@ -83,7 +83,7 @@ public:
 
     ToolRunner& runner() { return runner_; }
 
-private:
+  private:
     ToolOutcome run_tool(const std::string& command_line);
     void plain(const std::string& sjis_text);
     void time_line(const char* prefix);
@@ -102,7 +102,8 @@ private:
 bool needs_compile(const std::string& source, const std::string& object);
 
 // UTF-8 texts of the build.
-inline constexpr const char* kFullBuildQuestion = "プロジェクトの設定が変更されています。フルビルドしますか？";
+inline constexpr const char* kFullBuildQuestion =
+    "プロジェクトの設定が変更されています。フルビルドしますか？";
 inline constexpr const char* kNotASourceMessage = "ソースファイルではないので、コンパイルできません";
 
 }  // namespace lumora::ide

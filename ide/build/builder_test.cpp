@@ -30,15 +30,17 @@ QCoreApplication& app() {
     return instance;
 }
 
-void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void put(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 class BuilderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         app();
-        folder_ = fs::temp_directory_path() /
-                  ("builder_test_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            fs::temp_directory_path() / ("builder_test_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         auto created = create_project(folder_.string(), "demo", nullptr);

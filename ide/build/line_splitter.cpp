@@ -11,7 +11,9 @@ constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 constexpr char kTab = '\t';
 
-bool is_continuation(uint8_t b) { return b >= 0x80 && b <= 0xBF; }
+bool is_continuation(uint8_t b) {
+    return b >= 0x80 && b <= 0xBF;
+}
 
 // Length of a UTF-8 multi-byte sequence announced by `lead`, 0 when the byte
 // cannot start one.

@@ -25,7 +25,7 @@ std::string split_lines(std::string_view text, bool final, const LineSink& sink)
 
 // Keeps the carry-over between reads of one tool run.
 class LineSplitter {
-public:
+  public:
     explicit LineSplitter(LineSink sink) : sink_(std::move(sink)) {}
 
     // Appends newly read bytes; emits every line they complete.
@@ -38,7 +38,7 @@ public:
     // The unfinished line so far plus bytes held back for the next read.
     std::string carry_over() const { return line_ + pending_; }
 
-private:
+  private:
     LineSink sink_;
     std::string line_;     // bytes of the current line, already walked
     std::string pending_;  // a trailing CR or a cut character, not walked yet

@@ -55,7 +55,8 @@ int start_error_number(const std::string& program, const std::string& working_fo
     if (program.find('/') != std::string::npos) {
         // A relative program path is taken from the working folder, as the
         // tool itself will be started there.
-        if (program.front() != '/' && !working_folder.empty()) return exec_error(joined(working_folder, program));
+        if (program.front() != '/' && !working_folder.empty())
+            return exec_error(joined(working_folder, program));
         return exec_error(program);
     }
     const char* path_env = std::getenv("PATH");
@@ -92,7 +93,9 @@ struct ToolRunner::Impl {
 ToolRunner::ToolRunner() : impl_(std::make_unique<Impl>()) {}
 ToolRunner::~ToolRunner() = default;
 
-bool ToolRunner::running() const { return impl_->process != nullptr; }
+bool ToolRunner::running() const {
+    return impl_->process != nullptr;
+}
 
 void ToolRunner::cancel() {
     if (impl_->process) impl_->cancel_requested = true;

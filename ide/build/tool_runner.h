@@ -31,7 +31,7 @@ struct ToolHooks {
 };
 
 class ToolRunner {
-public:
+  public:
     ToolRunner();
     ~ToolRunner();
     ToolRunner(const ToolRunner&) = delete;
@@ -40,7 +40,8 @@ public:
     // Starts `command_line` (first word: the program, split as a shell-less
     // command line with double quotes grouping) in `working_folder` and
     // returns when it has ended.
-    ToolOutcome run(const std::string& command_line, const std::string& working_folder, const ToolHooks& hooks);
+    ToolOutcome run(const std::string& command_line, const std::string& working_folder,
+                    const ToolHooks& hooks);
 
     // Asks the running tool to stop. Safe from inside the pump hook; does
     // nothing when no tool runs.
@@ -52,7 +53,7 @@ public:
     // How long the runner waits on the pipe before pumping again.
     void set_poll_interval_ms(int ms) { poll_ms_ = ms; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     int poll_ms_ = 25;

@@ -33,7 +33,7 @@ struct ToolRun {
 };
 
 class ToolRunnerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         app();
         ASSERT_TRUE(dir_.isValid());
@@ -41,7 +41,7 @@ protected:
     }
 
     ToolRun run(const std::string& command, const std::string& folder,
-            const std::function<void(ToolRun&)>& on_pump = nullptr) {
+                const std::function<void(ToolRun&)>& on_pump = nullptr) {
         ToolRun r;
         ToolHooks hooks;
         hooks.tool_line = [&](std::string line) { r.tool.push_back(std::move(line)); };
@@ -113,8 +113,7 @@ TEST_F(ToolRunnerTest, ProgramsThatCannotStartGiveTheErrCodeLine) {
 
 TEST_F(ToolRunnerTest, CancelStopsTheToolAndItsChildren) {
     const std::string marker = folder_ + "/after";
-    const std::string command =
-        "/bin/sh -c \"echo started; sleep 30 && touch " + marker + "; echo never\"";
+    const std::string command = "/bin/sh -c \"echo started; sleep 30 && touch " + marker + "; echo never\"";
     bool seen_running = false;
     ToolRun r = run(command, folder_, [&](ToolRun& state) {
         if (!state.tool.empty()) {

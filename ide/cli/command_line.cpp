@@ -27,8 +27,10 @@ ParsedCli parse_command_line(const std::vector<std::string>& args) {
             CliCommand command;
         };
         static const Single kProjectCommands[] = {
-            {"--build", CliCommand::Build},       {"--rebuild", CliCommand::Rebuild},
-            {"--transfer", CliCommand::Transfer}, {"--run", CliCommand::Run},
+            {"--build", CliCommand::Build},
+            {"--rebuild", CliCommand::Rebuild},
+            {"--transfer", CliCommand::Transfer},
+            {"--run", CliCommand::Run},
             {"--transfer-run", CliCommand::TransferRun},
         };
         bool handled = false;
@@ -66,7 +68,8 @@ ParsedCli parse_command_line(const std::vector<std::string>& args) {
 }
 
 std::string usage_text(const std::string& program) {
-    return "usage: " + program + " COMMAND [--platform-folder DIR] [--compiler-folder DIR]\n"
+    return "usage: " + program +
+           " COMMAND [--platform-folder DIR] [--compiler-folder DIR]\n"
            "The Lumora IDE without its window: builds, transfers and runs a project and\n"
            "prints every line of the output window as it arrives.\n"
            "\n"

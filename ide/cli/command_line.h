@@ -7,12 +7,23 @@
 
 namespace lumora::ide {
 
-enum class CliCommand { None, Help, Version, NewProject, Build, Rebuild, Compile, Transfer, Run, TransferRun };
+enum class CliCommand {
+    None,
+    Help,
+    Version,
+    NewProject,
+    Build,
+    Rebuild,
+    Compile,
+    Transfer,
+    Run,
+    TransferRun
+};
 
 struct CliOptions {
     CliCommand command = CliCommand::None;
-    std::string target;   // FOLDER/NAME for --new-project, else the project file
-    std::string source;   // --compile
+    std::string target;  // FOLDER/NAME for --new-project, else the project file
+    std::string source;  // --compile
     std::optional<std::string> platform_folder;
     std::optional<std::string> compiler_folder;
 };

@@ -6,7 +6,8 @@ namespace lumora::ide {
 namespace {
 
 TEST(KelvaneCommandLine, CommandsAndFolders) {
-    auto r = parse_command_line({"--build", "p.lmp", "--platform-folder", "/sdk", "--compiler-folder", "/dm"});
+    auto r =
+        parse_command_line({"--build", "p.lmp", "--platform-folder", "/sdk", "--compiler-folder", "/dm"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.options.command, CliCommand::Build);
     EXPECT_EQ(r.options.target, "p.lmp");

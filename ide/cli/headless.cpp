@@ -30,7 +30,7 @@ std::string absolute_path(const std::string& path) {
 }
 
 class Session {
-public:
+  public:
     Session(const HeadlessFolders& folders, HeadlessIo& io) : folders_(folders), io_(io) {}
 
     int new_project(const std::string& target) {
@@ -77,7 +77,8 @@ public:
         }
         doc->messages().add_listener([this, &doc](OutputList::Change change, size_t first, size_t count) {
             if (change != OutputList::Change::Appended || !io_.out) return;
-            for (size_t i = first; i < first + count; ++i) io_.out(cp932::to_utf8(doc->messages().at(i).text));
+            for (size_t i = first; i < first + count; ++i)
+                io_.out(cp932::to_utf8(doc->messages().at(i).text));
         });
 
         TransferHooks transfer_hooks;
@@ -98,15 +99,16 @@ public:
                 };
                 hooks.show_message = [this](const std::string& m) { say(m); };
                 hooks.transfer_and_run = [&] { return transfer_then_execute(*doc, transfer_hooks); };
-                Builder builder(*doc, BuildSettings{folders_.compiler_folder, folders_.platform_folder}, hooks);
+                Builder builder(*doc, BuildSettings{folders_.compiler_folder, folders_.platform_folder},
+                                hooks);
                 running = &builder;
                 if (options.command == CliCommand::Compile) {
                     const BuildResult r = builder.compile_one(absolute_path(options.source));
                     if (!r.started) return kUnusable;
                     status = r.errors == 0 && !r.cancelled && !r.tool_failed ? kOk : kFailed;
                 } else {
-                    const BuildResult r =
-                        builder.build(options.command == CliCommand::Rebuild ? BuildKind::Full : BuildKind::Normal);
+                    const BuildResult r = builder.build(
+                        options.command == CliCommand::Rebuild ? BuildKind::Full : BuildKind::Normal);
                     status = r.succeeded() ? kOk : kFailed;
                 }
                 break;
@@ -114,9 +116,10 @@ public:
             case CliCommand::Transfer:
             case CliCommand::Run:
             case CliCommand::TransferRun: {
-                const TransferCommand command = options.command == CliCommand::Transfer ? TransferCommand::Transfer
-                                                : options.command == CliCommand::Run    ? TransferCommand::Execute
-                                                                                        : TransferCommand::TransferExecute;
+                const TransferCommand command =
+                    options.command == CliCommand::Transfer ? TransferCommand::Transfer
+                    : options.command == CliCommand::Run    ? TransferCommand::Execute
+                                                            : TransferCommand::TransferExecute;
                 status = run_transfer_command(*doc, command, transfer_hooks) ? kOk : kFailed;
                 break;
             }
@@ -127,7 +130,7 @@ public:
         return status;
     }
 
-private:
+  private:
     bool interrupted() const { return io_.interrupted && io_.interrupted(); }
     void say(const std::string& message) {
         if (io_.err) io_.err(message);

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <optional>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,13 +35,16 @@ struct Outcome {
     Lines lines;
     std::string err;
 
-    bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+    bool has(const std::string& line) const {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
     long index(const std::string& line) const {
         auto it = std::find(lines.begin(), lines.end(), line);
         return it == lines.end() ? -1 : static_cast<long>(it - lines.begin());
     }
     bool has_prefix(const std::string& prefix) const {
-        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
     }
     std::string dump() const { return ::testing::PrintToString(lines) + "\nstderr: " + err; }
 };
@@ -60,7 +63,7 @@ std::string slurp(const fs::path& path) {
 }
 
 class Kelvane : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(tmp_.path().empty());
         // Settings go to a private folder, never the user's own.
@@ -95,7 +98,9 @@ protected:
         return kelvane({command, lmp_, "--platform-folder", kSdk, "--compiler-folder", kCompiler}, extra_env);
     }
 
-    void write_source(const std::string& text) { std::ofstream(project_dir_ + "/demo.c", std::ios::binary) << text; }
+    void write_source(const std::string& text) {
+        std::ofstream(project_dir_ + "/demo.c", std::ios::binary) << text;
+    }
 
     // Changes the project file as the settings dialog would.
     template <typename Edit>
@@ -140,7 +145,8 @@ std::optional<std::pair<int, int>> time_line_counters(const std::string& line, c
     if (!is_clock_line(line.substr(0, head.size() + 8), head)) return std::nullopt;
     int errors = -1, warnings = -1;
     char tail = 0;
-    if (std::sscanf(line.c_str() + head.size() + 8, " : Error = %d, Warning = %d%c", &errors, &warnings, &tail) != 2)
+    if (std::sscanf(line.c_str() + head.size() + 8, " : Error = %d, Warning = %d%c", &errors, &warnings,
+                    &tail) != 2)
         return std::nullopt;
     return std::make_pair(errors, warnings);
 }
@@ -154,7 +160,8 @@ std::pair<int, int> counters(const Outcome& o) {
 TEST_F(Kelvane, NewProjectThenFirstAndUpToDateBuild) {
     EXPECT_TRUE(fs::exists(project_dir_ + "/demo.c"));
     EXPECT_TRUE(fs::exists(project_dir_ + "/demo.cf"));
-    EXPECT_EQ(slurp(project_dir_ + "/demo.cf"), "name: demo\r\ninfo: demo\r\nmode: 7\r\nsource: demo.bin\r\noutput: demo.fx\r\n");
+    EXPECT_EQ(slurp(project_dir_ + "/demo.cf"),
+              "name: demo\r\ninfo: demo\r\nmode: 7\r\nsource: demo.bin\r\noutput: demo.fx\r\n");
 
     Outcome first = build();
     EXPECT_EQ(first.status, 0) << first.dump();
@@ -247,8 +254,9 @@ TEST_F(Kelvane, MissingToolGivesTheErrCodeLine) {
     const std::string nowhere = tmp_ / "no-compiler";
     Outcome r = kelvane({"--build", lmp_, "--platform-folder", kSdk, "--compiler-folder", nowhere});
     EXPECT_EQ(r.status, 1) << r.dump();
-    const std::string expected = "ErrCode = 2 (" + nowhere + "/bin/sc -c -msw -NL -j0 -a1 -0 -o -Bj demo.c -odemo.Obj -I\"" +
-                                 kSdk + "/include\")";
+    const std::string expected = "ErrCode = 2 (" + nowhere +
+                                 "/bin/sc -c -msw -NL -j0 -a1 -0 -o -Bj demo.c -odemo.Obj -I\"" + kSdk +
+                                 "/include\")";
     EXPECT_TRUE(r.has(expected)) << r.dump();
     EXPECT_FALSE(r.has("ﾘﾝｸ中..."));
     EXPECT_EQ(counters(r), std::make_pair(0, 0));
@@ -256,7 +264,8 @@ TEST_F(Kelvane, MissingToolGivesTheErrCodeLine) {
 
 TEST_F(Kelvane, CtrlCCancelsTheRunningTool) {
     auto child = testing::Child::start(
-        spec({"--build", lmp_, "--platform-folder", kSdk, "--compiler-folder", kCompiler}, {"LUMORA_STANDIN_SLEEP=sc:60"}));
+        spec({"--build", lmp_, "--platform-folder", kSdk, "--compiler-folder", kCompiler},
+             {"LUMORA_STANDIN_SLEEP=sc:60"}));
     ASSERT_TRUE(child);
     ASSERT_TRUE(child->wait_for_line("demo.c -> demo.Obj", 30000));
     ::usleep(300 * 1000);  // let the compiler start
@@ -321,8 +330,8 @@ TEST_F(Kelvane, TransferThenRunLinesInOrder) {
 }
 
 TEST_F(Kelvane, CompileOneSource) {
-    Outcome r = kelvane({"--compile", project_dir_ + "/demo.c", lmp_, "--platform-folder", kSdk, "--compiler-folder",
-                         kCompiler});
+    Outcome r = kelvane({"--compile", project_dir_ + "/demo.c", lmp_, "--platform-folder", kSdk,
+                         "--compiler-folder", kCompiler});
     EXPECT_EQ(r.status, 0) << r.dump();
     ASSERT_EQ(r.lines.size(), 4u) << r.dump();
     EXPECT_EQ(r.lines[1], "demo.c -> demo.Obj");
@@ -332,7 +341,8 @@ TEST_F(Kelvane, CompileOneSource) {
 
     Outcome header = kelvane({"--compile", project_dir_ + "/demo.cf", lmp_});
     EXPECT_EQ(header.status, 2);
-    EXPECT_NE(header.err.find("ソースファイルではないので、コンパイルできません"), std::string::npos) << header.err;
+    EXPECT_NE(header.err.find("ソースファイルではないので、コンパイルできません"), std::string::npos)
+        << header.err;
 }
 
 TEST_F(Kelvane, UnusableProjectsAndCommandLines) {
@@ -370,7 +380,8 @@ TEST_F(Kelvane, SampleProjectBuilds) {
     const fs::path sample = fs::path(LUMORA_SOURCE_DIR) / "testkit/toolchain/sample/hello";
     const std::string copy = tmp_ / "hello";
     fs::copy(sample, copy, fs::copy_options::recursive);
-    Outcome r = kelvane({"--rebuild", copy + "/hello.lmp", "--platform-folder", kSdk, "--compiler-folder", kCompiler});
+    Outcome r = kelvane(
+        {"--rebuild", copy + "/hello.lmp", "--platform-folder", kSdk, "--compiler-folder", kCompiler});
     EXPECT_EQ(r.status, 0) << r.dump();
     EXPECT_TRUE(r.has("hello.c -> bin/hello.Obj")) << r.dump();
     EXPECT_TRUE(r.has("src/draw.c -> bin/draw.Obj")) << r.dump();

@@ -19,7 +19,9 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-void on_interrupt(int) { g_interrupted = 1; }
+void on_interrupt(int) {
+    g_interrupted = 1;
+}
 
 void install_interrupt_handler() {
     struct sigaction action {};
@@ -37,7 +39,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const lumora::ide::ParsedCli parsed = lumora::ide::parse_command_line(args);
     if (!parsed.ok()) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", program.c_str(), parsed.error.c_str(), program.c_str());
+        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", program.c_str(), parsed.error.c_str(),
+                     program.c_str());
         return 2;
     }
     const lumora::ide::CliOptions& options = parsed.options;

@@ -17,7 +17,7 @@ const std::string& text(const char* utf8) {
 }
 
 class Session {
-public:
+  public:
     Session(CKelvaneDoc& doc, const TransferHooks& hooks)
         : doc_(doc), hooks_(hooks), link_([this](const std::string& line) { post_sjis(line); }, hooks.pump) {
         if (hooks_.adjust_timeouts) hooks_.adjust_timeouts(link_.timeouts());
@@ -29,7 +29,7 @@ public:
 
     devlink::IdeLink& link() { return link_; }
 
-private:
+  private:
     void post_sjis(const std::string& line) {
         doc_.messages().add_message(line, false);
         if (hooks_.refresh) hooks_.refresh();

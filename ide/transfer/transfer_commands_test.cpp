@@ -26,7 +26,7 @@ namespace {
 const std::string kBin = LUMORA_BIN_DIR;
 
 class TransferTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(tmp_.path().empty());
         const std::string folder = tmp_ / "demo";
@@ -49,8 +49,8 @@ protected:
         std::vector<uint8_t> bytes = devlink::build_header(entry);
         bytes.insert(bytes.end(), body.begin(), body.end());
         fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 
     std::optional<testing::Child> start_console(std::vector<std::string> extra = {}) {

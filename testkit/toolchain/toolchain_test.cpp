@@ -47,7 +47,8 @@ Result run(const std::vector<std::string>& argv, const fs::path& folder) {
     Result r;
     char buffer[4096];
     ssize_t n;
-    while ((n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0) r.output.append(buffer, static_cast<size_t>(n));
+    while ((n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0)
+        r.output.append(buffer, static_cast<size_t>(n));
     ::close(pipe_fds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -68,10 +69,11 @@ void put(const fs::path& path, const std::string& text) {
 }
 
 class Toolchain : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("toolchain_test_" + std::to_string(::getpid()) + "_" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            fs::temp_directory_path() / ("toolchain_test_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "bin");
     }

@@ -32,7 +32,8 @@ std::vector<std::string> words(const std::string& text) {
 // path also begins with "/" but holds a further "/" or a dot.
 bool is_switch(const std::string& word) {
     if (word.size() < 2 || word[0] != '/') return false;
-    const std::string name = word.substr(1, word.find(':') == std::string::npos ? std::string::npos : word.find(':') - 1);
+    const std::string name =
+        word.substr(1, word.find(':') == std::string::npos ? std::string::npos : word.find(':') - 1);
     for (char c : name)
         if (!std::isalpha(static_cast<unsigned char>(c))) return false;
     return true;
@@ -67,8 +68,10 @@ int main(int argc, char** argv) {
     bool want_map = false;
     std::vector<std::string> objects;
     for (const std::string& w : words(fields[0])) {
-        if (is_switch(w)) want_map = want_map || w == "/MAP" || w == "/map" || w == "/DETAILEDMAP";
-        else objects.push_back(w);
+        if (is_switch(w))
+            want_map = want_map || w == "/MAP" || w == "/map" || w == "/DETAILEDMAP";
+        else
+            objects.push_back(w);
     }
     const std::vector<std::string> exe_words = words(fields[1]);
     const std::vector<std::string> map_words = words(fields[2]);

@@ -21,7 +21,9 @@ struct Options {
     std::vector<std::string> include_folders;
 };
 
-bool is_lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool is_lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 std::string trim_left(const std::string& s) {
     size_t i = 0;
@@ -35,7 +37,7 @@ std::string folder_of(const std::string& path) {
 }
 
 class Compiler {
-public:
+  public:
     explicit Compiler(Options options) : o_(std::move(options)) {}
 
     int run() {
@@ -72,7 +74,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     void error(int line, const std::string& text) {
         ++errors_;
         std::printf("%s(%d) : Error: %s\n", o_.source.c_str(), line, text.c_str());
@@ -101,7 +103,8 @@ private:
         std::string rest = trim_left(body.substr(1));
         auto word = [&](const char* w) {
             const std::string s = w;
-            return rest.rfind(s, 0) == 0 && (rest.size() == s.size() || rest[s.size()] == ' ' || rest[s.size()] == '\t');
+            return rest.rfind(s, 0) == 0 &&
+                   (rest.size() == s.size() || rest[s.size()] == ' ' || rest[s.size()] == '\t');
         };
         if (word("error")) {
             error(line, trim_left(rest.substr(5)));
@@ -146,8 +149,10 @@ private:
                 continue;
             }
             if (quote) {
-                if (c == '\\') ++i;
-                else if (c == quote) quote = 0;
+                if (c == '\\')
+                    ++i;
+                else if (c == quote)
+                    quote = 0;
                 continue;
             }
             if (c == '/' && next == '/') break;
@@ -159,10 +164,13 @@ private:
             } else if (c == '{') {
                 open_braces_.push_back(number);
             } else if (c == '}') {
-                if (open_braces_.empty()) error(number, "'}' does not match any '{'");
-                else open_braces_.pop_back();
+                if (open_braces_.empty())
+                    error(number, "'}' does not match any '{'");
+                else
+                    open_braces_.pop_back();
             } else if (open_braces_.empty() && line.compare(i, 4, "main") == 0 &&
-                       (i == 0 || !(std::isalnum(static_cast<unsigned char>(line[i - 1])) || line[i - 1] == '_'))) {
+                       (i == 0 ||
+                        !(std::isalnum(static_cast<unsigned char>(line[i - 1])) || line[i - 1] == '_'))) {
                 size_t j = i + 4;
                 while (j < line.size() && (line[j] == ' ' || line[j] == '\t')) ++j;
                 if (j < line.size() && line[j] == '(') defines_main_ = true;
@@ -189,9 +197,12 @@ int main(int argc, char** argv) {
     Options options;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.size() > 2 && arg.rfind("-o", 0) == 0) options.object = arg.substr(2);
-        else if (arg.size() > 2 && arg.rfind("-I", 0) == 0) options.include_folders.push_back(arg.substr(2));
-        else if (!arg.empty() && arg[0] != '-' && options.source.empty()) options.source = arg;
+        if (arg.size() > 2 && arg.rfind("-o", 0) == 0)
+            options.object = arg.substr(2);
+        else if (arg.size() > 2 && arg.rfind("-I", 0) == 0)
+            options.include_folders.push_back(arg.substr(2));
+        else if (!arg.empty() && arg[0] != '-' && options.source.empty())
+            options.source = arg;
     }
     if (options.source.empty() || options.object.empty()) {
         std::printf("Fatal error: a source file and -oOBJECT are needed\n");

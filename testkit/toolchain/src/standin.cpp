@@ -43,7 +43,9 @@ bool write_file(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out.flush());
 }
 
-bool file_exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+bool file_exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
 
 std::string host_path(std::string path) {
     for (char& c : path)
@@ -52,7 +54,8 @@ std::string host_path(std::string path) {
 }
 
 std::string encode_object(const Object& object) {
-    return "LMOBJ\nsource=" + object.source + "\nmain=" + (object.defines_main ? "1" : "0") + "\n\n" + object.code;
+    return "LMOBJ\nsource=" + object.source + "\nmain=" + (object.defines_main ? "1" : "0") + "\n\n" +
+           object.code;
 }
 
 std::optional<Object> decode_object(const std::string& bytes) {
