@@ -217,7 +217,8 @@ bool IdeLink::upload_entry(const DirectoryEntry& entry, std::span<const uint8_t>
         return body.subspan(offset, std::min(kBlockData, body.size() - offset));
     };
 
-    for (;;) {  // one pass per (re)start of the upload
+    for (int pass = 0;; ++pass) {  // one pass per (re)start of the upload
+        if (pass > timeouts_.restarts) return false;
         if (!send("put /rom0\r")) return false;
         if (read_status(timeouts_.status_ms) != 350) return false;
 
@@ -233,7 +234,9 @@ bool IdeLink::upload_entry(const DirectoryEntry& entry, std::span<const uint8_t>
 
         bool restart = false;
         size_t index = 0;
+        int tries = 0;  // sends of the current block
         while (index < total_blocks && !restart) {
+            if (++tries > timeouts_.block_tries) return false;
             XmodemBlock block = make_block(static_cast<uint8_t>(index + 1), block_data(index));
             if (!send_block(block.data(), block.size())) return false;
             int64_t answer_deadline = line_->now_ms() + timeouts_.block_answer_ms;
@@ -244,6 +247,7 @@ bool IdeLink::upload_entry(const DirectoryEntry& entry, std::span<const uint8_t>
                 if (w != Wait::Byte) return false;
                 if (byte == kACK) {
                     ++index;
+                    tries = 0;
                     break;
                 }
                 if (byte == kNAK) break;  // the same block again
@@ -286,7 +290,7 @@ bool IdeLink::upload_entry(const DirectoryEntry& entry, std::span<const uint8_t>
             if (byte == kCAN) return false;
             if (byte == kACK) break;
         }
-        while (read_status(timeouts_.status_ms) >= 0) {
+        for (int lines = 0; lines < 64 && read_status(timeouts_.status_ms) >= 0; ++lines) {
         }
         return true;
     }

@@ -31,6 +31,11 @@ struct IdeTimeouts {
     // stays silent longer has lost the transfer.
     int eot_answer_ms = 10000;
     int poll_ms = 15;  // one wait on the descriptor between pumps
+    // A console that keeps rejecting one block, or keeps asking for the
+    // upload to start over, has a problem a further try will not fix; these
+    // bounds keep the IDE from retrying forever.
+    int block_tries = 10;
+    int restarts = 8;
 };
 
 // A file entry ready to send: its directory entry and the body after the header.

@@ -289,6 +289,24 @@ TEST_F(IdeFixture, WaitsAreBounded) {
     EXPECT_LT(l5.now_ms(), 1000);
 }
 
+TEST_F(IdeFixture, EndlessRejectionsAreBounded) {
+    console.attach(line);
+    console.block_answer = [](size_t, const std::vector<uint8_t>&) { return ch(kNAK); };
+    EXPECT_FALSE(link.upload_entry(entry_named("g"), body_of(1)));
+    EXPECT_EQ(console.blocks.size(), static_cast<size_t>(link.timeouts().block_tries));
+
+    ScriptedLine l2;
+    ConsoleScript c2;
+    c2.attach(l2);
+    link.attach(l2);
+    c2.block_answer = [](size_t, const std::vector<uint8_t>&) {
+        return ch(kCAN) + ch(kCAN) + "450 exists\n";
+    };
+    EXPECT_FALSE(link.upload_entry(entry_named("g"), body_of(1)));
+    size_t puts = static_cast<size_t>(std::count(c2.commands.begin(), c2.commands.end(), "put /rom0"));
+    EXPECT_EQ(puts, static_cast<size_t>(link.timeouts().restarts) + 1);
+}
+
 TEST_F(IdeFixture, PutRefusedFails) {
     console.attach(line);
     console.answer = [](const std::string&) { return std::string("452 full\n"); };
