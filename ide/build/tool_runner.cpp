@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "common/cp932.h"
 #include "ide/build/line_splitter.h"
@@ -48,6 +49,33 @@ std::string joined(const std::string& folder, const std::string& name) {
 }
 
 }  // namespace
+
+ProgramAndArguments split_program(const std::string& command_line, const std::string& working_folder) {
+    auto split = [](const std::string& text) {
+        std::vector<std::string> out;
+        for (const QString& word : QProcess::splitCommand(QString::fromLocal8Bit(text)))
+            out.push_back(word.toLocal8Bit().toStdString());
+        return out;
+    };
+    // A program folder with blanks ("/opt/dev tools/bin/sc") is not quoted
+    // in the build's command lines. Like the system the IDE came from, take
+    // the shortest run of words before a blank that names a program.
+    if (!command_line.empty() && command_line.front() != '"') {
+        const size_t quote = command_line.find('"');
+        for (size_t blank = command_line.find(' '); blank != std::string::npos && blank < quote;
+             blank = command_line.find(' ', blank + 1)) {
+            const std::string candidate = command_line.substr(0, blank);
+            if (candidate.find('/') == std::string::npos) break;
+            if (start_error_number(candidate, working_folder) == 0)
+                return {candidate, split(command_line.substr(blank + 1))};
+        }
+    }
+    std::vector<std::string> words = split(command_line);
+    if (words.empty()) return {};
+    ProgramAndArguments result{words.front(), {}};
+    result.arguments.assign(words.begin() + 1, words.end());
+    return result;
+}
 
 int start_error_number(const std::string& program, const std::string& working_folder) {
     if (!working_folder.empty() && !is_directory(working_folder)) return ENOENT;
@@ -115,9 +143,10 @@ ToolOutcome ToolRunner::run(const std::string& command_line, const std::string& 
 
     pump();
 
-    QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(command_line));
-    const std::string program = words.isEmpty() ? std::string() : words.front().toLocal8Bit().toStdString();
-    if (!words.isEmpty()) words.removeFirst();
+    const ProgramAndArguments split = split_program(command_line, working_folder);
+    const std::string& program = split.program;
+    QStringList words;
+    for (const std::string& argument : split.arguments) words << QString::fromLocal8Bit(argument);
 
     // Find out up front why a start would fail: QProcess does not pass the
     // system's error number on, and the line must name it.

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace lumora::ide {
 
@@ -58,6 +59,16 @@ class ToolRunner {
     std::unique_ptr<Impl> impl_;
     int poll_ms_ = 25;
 };
+
+struct ProgramAndArguments {
+    std::string program;
+    std::vector<std::string> arguments;
+};
+
+// Splits a command line as the runner starts it: words separated by blanks,
+// double quotes grouping. An unquoted program path with blanks in its folders
+// is found by trying the words before each blank in turn, shortest first.
+ProgramAndArguments split_program(const std::string& command_line, const std::string& working_folder);
 
 // System error number for a program that cannot be started: the reason
 // execve would give (missing file, no permission), or 0 when none is seen.

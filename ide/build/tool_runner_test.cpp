@@ -111,6 +111,23 @@ TEST_F(ToolRunnerTest, ProgramsThatCannotStartGiveTheErrCodeLine) {
     EXPECT_EQ(r4.plain, (Lines{"ErrCode = 2 (/bin/echo x)"}));
 }
 
+TEST_F(ToolRunnerTest, ProgramFolderWithBlanksNeedsNoQuotes) {
+    const std::string folder = folder_ + "/dev tools/bin";
+    ASSERT_EQ(::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    const std::string tool = folder + "/sc";
+    std::ofstream(tool) << "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done\n";
+    ::chmod(tool.c_str(), 0755);
+    ToolRun r = run(tool + " -c a.c -I\"/sdk dir/include\"", folder_);
+    EXPECT_EQ(r.outcome, ToolOutcome::Ran);
+    EXPECT_EQ(r.tool, (Lines{"[-c]", "[a.c]", "[-I/sdk dir/include]"}));
+
+    const ProgramAndArguments plain = split_program("/bin/echo  x \"y z\"", folder_);
+    EXPECT_EQ(plain.program, "/bin/echo");
+    EXPECT_EQ(plain.arguments, (std::vector<std::string>{"x", "y z"}));
+    // Nothing fits: the first word is the program, and its error is reported.
+    EXPECT_EQ(split_program(folder_ + "/no such/sc -c", folder_).program, folder_ + "/no");
+}
+
 TEST_F(ToolRunnerTest, CancelStopsTheToolAndItsChildren) {
     const std::string marker = folder_ + "/after";
     const std::string command = "/bin/sh -c \"echo started; sleep 30 && touch " + marker + "; echo never\"";
