@@ -242,12 +242,17 @@ TEST(DrawState, CachedEntryStatesMatchFullScan) {
     CTextDoc doc(&db);
     doc.set_lines({"int a;", "/* start", "x", "end */", "b"});
     for (int step = 0; step < 400; ++step) {
-        int l = static_cast<int>(rng() % std::max(doc.line_count(), 1));
-        if (rng() % 3) {
-            TextPos p{static_cast<int>(rng() % 8), l};
-            doc.insert(nullptr, pieces[rng() % pieces.size()], p);
-        } else {
-            doc.delete_range(nullptr, {static_cast<int>(rng() % 8), l}, {static_cast<int>(rng() % 8), l + 1});
+        // One to three edits between two paints, some adding or removing lines.
+        for (int edits = 1 + static_cast<int>(rng() % 3); edits > 0; --edits) {
+            int l = static_cast<int>(rng() % std::max(doc.line_count(), 1));
+            if (rng() % 3) {
+                TextPos p{static_cast<int>(rng() % 8), l};
+                doc.insert(nullptr, pieces[rng() % pieces.size()], p);
+            } else {
+                doc.delete_range(nullptr, {static_cast<int>(rng() % 8), l},
+                                 {static_cast<int>(rng() % 8), l + static_cast<int>(rng() % 3)});
+            }
+            if (rng() % 4 == 0) doc.undo(nullptr);
         }
         // Ask for a random line first, so partly filled caches are exercised.
         doc.c_entry_state(static_cast<int>(rng() % (doc.line_count() + 1)));

@@ -66,7 +66,8 @@ void CTextDoc::retokenize_all() {
             t.colour = token_colour(std::string_view(l->text).substr(static_cast<size_t>(t.start),
                                                                      static_cast<size_t>(t.length)),
                                     keywords_);
-    c_entry_.clear();  // "#include" colouring decides where strings start
+    c_entry_.clear();
+    cache_dirty_ = false;  // "#include" colouring decides where strings start
     notify(nullptr, kHintRetokenized);
 }
 
@@ -100,6 +101,7 @@ void CTextDoc::load(const TextFileReader& reader) {
     undo_position_ = saved_position_ = 0;
     modified_ = false;
     c_entry_.clear();
+    cache_dirty_ = false;
     notify(nullptr, kHintEdit);
 }
 
@@ -110,21 +112,54 @@ void CTextDoc::set_lines(const std::vector<std::string>& lines) {
     undo_position_ = saved_position_ = 0;
     modified_ = false;
     c_entry_.clear();
+    cache_dirty_ = false;
 }
 
 // --- line primitives: every text change goes through these so tokens and the
 // drawing cache stay right ---
 
-void CTextDoc::touched(int line) {
-    size_t keep = static_cast<size_t>(std::max(line, 0)) + 1;
-    if (c_entry_.size() > keep) c_entry_.resize(keep);
+void CTextDoc::cache_mark(int lo, int hi) {
+    if (cache_dirty_) {
+        lo = std::min(lo, cache_lo_);
+        hi = std::max(hi, cache_hi_);
+    }
+    cache_lo_ = std::max(lo, 0);
+    cache_hi_ = hi;
+    // Nothing cached after `lo`: nothing to doubt.
+    cache_dirty_ = cache_lo_ + 1 < static_cast<int>(c_entry_.size());
+}
+
+void CTextDoc::cache_lines_inserted(int index, int count) {
+    if (count <= 0) return;
+    if (cache_dirty_) {
+        if (cache_lo_ > index) cache_lo_ += count;
+        if (cache_hi_ > index) cache_hi_ += count;
+    }
+    // The new lines' entries are placeholders; the old lines keep theirs, shifted.
+    if (index < static_cast<int>(c_entry_.size()))
+        c_entry_.insert(c_entry_.begin() + index + 1, static_cast<size_t>(count), c_entry_[static_cast<size_t>(index)]);
+    cache_mark(index, index + count);
+}
+
+void CTextDoc::cache_lines_erased(int first, int count) {
+    if (count <= 0) return;
+    if (cache_dirty_) {
+        if (cache_lo_ > first) cache_lo_ = std::max(first, cache_lo_ - count);
+        if (cache_hi_ > first) cache_hi_ = std::max(first + 1, cache_hi_ - count);
+    }
+    // Line `first` now holds what followed the erased lines; its own entry
+    // (after line first-1) is kept, the erased lines' entries go.
+    const int size = static_cast<int>(c_entry_.size());
+    if (first + 1 < size)
+        c_entry_.erase(c_entry_.begin() + first + 1, c_entry_.begin() + std::min(size, first + count + 1));
+    cache_mark(first, first + 1);
 }
 
 void CTextDoc::set_text(int index, std::string text) {
     TextLine& l = *lines_[static_cast<size_t>(index)];
     l.text = std::move(text);
     tokenize(l.text, keywords_, l.tokens);
-    touched(index);
+    cache_mark(index, index + 1);
 }
 
 void CTextDoc::insert_line(int index, std::string text) {
@@ -132,13 +167,13 @@ void CTextDoc::insert_line(int index, std::string text) {
     l->text = std::move(text);
     tokenize(l->text, keywords_, l->tokens);
     lines_.insert(lines_.begin() + index, std::move(l));
-    touched(index - 1);
+    cache_lines_inserted(index, 1);
 }
 
 void CTextDoc::erase_lines(int first, int count) {
     if (count <= 0) return;
     lines_.erase(lines_.begin() + first, lines_.begin() + first + count);
-    touched(first - 1);
+    cache_lines_erased(first, count);
 }
 
 void CTextDoc::push(UndoRecord record) {
@@ -239,6 +274,7 @@ std::string CTextDoc::raw_insert(std::string_view text, TextPos& pos) {
     }
     lines_.insert(lines_.begin() + line_index + 1, std::make_move_iterator(fresh.begin()),
                   std::make_move_iterator(fresh.end()));
+    cache_lines_inserted(line_index + 1, static_cast<int>(fresh.size()));
     pos.line = line_index + static_cast<int>(segments.size()) - 1;
     return pad;
 }
@@ -539,7 +575,28 @@ namespace lumora::editor {
 int CTextDoc::c_entry_state(int index) {
     if (index <= 0 || lines_.empty()) return kStateNormal;
     if (index > line_count()) index = line_count();
+    if (c_entry_.size() > lines_.size() + 1) {  // cannot happen; start afresh rather than read past the lines
+        c_entry_.clear();
+        cache_dirty_ = false;
+    }
     if (c_entry_.empty()) c_entry_.push_back(kStateNormal);
+    if (cache_dirty_) {
+        const int size = static_cast<int>(c_entry_.size());
+        int j = cache_lo_ + 1;
+        for (; j < size; ++j) {
+            const uint8_t fresh = static_cast<uint8_t>(
+                line_exit_state(*lines_[static_cast<size_t>(j - 1)], kTypeC, c_entry_[static_cast<size_t>(j - 1)]));
+            if (j > cache_hi_ && fresh == c_entry_[static_cast<size_t>(j)]) break;  // in step again
+            c_entry_[static_cast<size_t>(j)] = fresh;
+            cache_lo_ = j;
+            if (j >= index && j >= cache_hi_) {
+                ++j;
+                if (j < size) return c_entry_[static_cast<size_t>(index)];  // the rest waits
+                break;
+            }
+        }
+        cache_dirty_ = false;
+    }
     while (static_cast<int>(c_entry_.size()) <= index) {
         size_t i = c_entry_.size() - 1;
         c_entry_.push_back(static_cast<uint8_t>(line_exit_state(*lines_[i], kTypeC, c_entry_[i])));

@@ -123,15 +123,19 @@ public:
 
     // --- drawing support ---
     // Comment state (0 or 2) at the start of `line` for the C/C++ text type,
-    // as a scan from line 0 gives it. Entry states are cached per line and
-    // recomputed only from the first line an edit touched.
+    // as a scan from line 0 gives it. Entry states are cached per line; after
+    // an edit they are recomputed from the edited lines on only until they
+    // agree with the cached states again.
     int c_entry_state(int line);
 
 private:
     void set_text(int index, std::string text);
     void insert_line(int index, std::string text);
     void erase_lines(int first, int count);
-    void touched(int line);
+    // Keeping the entry-state cache right through edits.
+    void cache_mark(int lo, int hi);
+    void cache_lines_inserted(int index, int count);
+    void cache_lines_erased(int first, int count);
     void push(UndoRecord record);
     // Insert without recording; returns the padding it made.
     std::string raw_insert(std::string_view text, TextPos& pos);
@@ -151,7 +155,13 @@ private:
     int tab_length_ = 4;
     const KeywordDatabase* keywords_ = nullptr;
     std::vector<TextDocObserver*> observers_;
-    std::vector<uint8_t> c_entry_;  // cached entry states, valid for every index held
+    // Entry states of lines 0..size-1. While `cache_dirty_`, the entries of
+    // lines in (lo, hi] are suspect and those after hi are the old states of
+    // unchanged lines, valid again once a recomputed state agrees with one.
+    std::vector<uint8_t> c_entry_;
+    bool cache_dirty_ = false;
+    int cache_lo_ = 0;
+    int cache_hi_ = 0;
 };
 
 // UTF-8 texts of Save's messages.
