@@ -163,8 +163,16 @@ TEST_F(Kelvane, NewProjectThenFirstAndUpToDateBuild) {
     EXPECT_EQ(slurp(project_dir_ + "/demo.cf"),
               "name: demo\r\ninfo: demo\r\nmode: 7\r\nsource: demo.bin\r\noutput: demo.fx\r\n");
 
-    Outcome first = build();
+    const std::string log = tmp_ / "tools.log";
+    Outcome first = build("--build", {"LUMORA_STANDIN_LOG=" + log});
     EXPECT_EQ(first.status, 0) << first.dump();
+    // Each tool got its command line split into exactly these words.
+    EXPECT_EQ(
+        split(slurp(log)),
+        (Lines{"sc\t-c\t-msw\t-NL\t-j0\t-a1\t-0\t-o\t-Bj\tdemo.c\t-odemo.Obj\t-I" + kSdk + "/include",
+               "link\t/MAP\t/DETAILEDMAP\t/XREF\t" + kSdk + "/lib/ctlmjpn2.obj\tdemo.Obj,\tdemo,\tdemo,\t" +
+                   kSdk + "/lib/liblm.lib\t" + kSdk + "/lib/liblmc.lib",
+               "romform\tdemo.exe\tdemo.bin", "hdrpack\tdemo.cf"}));
     ASSERT_GE(first.lines.size(), 8u) << first.dump();
     EXPECT_TRUE(is_clock_line(first.lines[0], "Build Start ")) << first.dump();
     EXPECT_EQ(first.lines[1], "ｺﾝﾊﾟｲﾙ中...");
