@@ -270,6 +270,21 @@ TEST_F(Kelvane, MissingToolGivesTheErrCodeLine) {
     EXPECT_EQ(counters(r), std::make_pair(0, 0));
 }
 
+TEST_F(Kelvane, FoldersComeFromTheStoredSettings) {
+    const fs::path conf = fs::path(tmp_ / "config") / "Umbrane/Kelvane.conf";
+    fs::create_directories(conf.parent_path());
+    std::ofstream(conf) << "[Config]\nLumoraFolder=" << kSdk << "\nDMCFolder=" << kCompiler << "\n";
+    Outcome stored = kelvane({"--build", lmp_});
+    EXPECT_EQ(stored.status, 0) << stored.dump();
+    EXPECT_TRUE(stored.has_prefix("hdrpack: "));
+    // An override wins for this run only.
+    Outcome overridden = kelvane({"--rebuild", lmp_, "--compiler-folder", tmp_ / "elsewhere"});
+    EXPECT_EQ(overridden.status, 1);
+    EXPECT_TRUE(overridden.has_prefix("ErrCode = 2 (" + (tmp_ / "elsewhere") + "/bin/sc "))
+        << overridden.dump();
+    EXPECT_EQ(kelvane({"--build", lmp_}).status, 0);
+}
+
 TEST_F(Kelvane, CtrlCCancelsTheRunningTool) {
     auto child = testing::Child::start(
         spec({"--build", lmp_, "--platform-folder", kSdk, "--compiler-folder", kCompiler},
