@@ -36,14 +36,23 @@ const KeywordDatabase& keywords() {
 // A C-like line with a Shift-JIS comment now and then.
 std::string source_line(size_t i) {
     switch (i % 8) {
-        case 0: return "/* \x83\x81\x83\x43\x83\x93\x8F\x88\x97\x9D (main loop) */";
-        case 1: return "static int counter_" + std::to_string(i) + " = 0x1F;";
-        case 2: return "\tfor (i = 0; i < 100; i++) {";
-        case 3: return "\t\tlm_print(\"\x95\xB6\x8E\x9A\x97\xF1 value %d\\n\", i); // \x83\x52\x83\x81\x83\x93\x83\x67";
-        case 4: return "\t\tif (buf[i] != 'x') return -1;";
-        case 5: return "\t}";
-        case 6: return "#include <stdio.h>";
-        default: return "unsigned char table_" + std::to_string(i) + "[16];";
+        case 0:
+            return "/* \x83\x81\x83\x43\x83\x93\x8F\x88\x97\x9D (main loop) */";
+        case 1:
+            return "static int counter_" + std::to_string(i) + " = 0x1F;";
+        case 2:
+            return "\tfor (i = 0; i < 100; i++) {";
+        case 3:
+            return "\t\tlm_print(\"\x95\xB6\x8E\x9A\x97\xF1 value %d\\n\", i); // "
+                   "\x83\x52\x83\x81\x83\x93\x83\x67";
+        case 4:
+            return "\t\tif (buf[i] != 'x') return -1;";
+        case 5:
+            return "\t}";
+        case 6:
+            return "#include <stdio.h>";
+        default:
+            return "unsigned char table_" + std::to_string(i) + "[16];";
     }
 }
 
@@ -179,8 +188,12 @@ void search_million(benchmark::State& state, bool match_case) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
 }
-void BM_SearchMillionLinesIgnoreCase(benchmark::State& state) { search_million(state, false); }
-void BM_SearchMillionLinesMatchCase(benchmark::State& state) { search_million(state, true); }
+void BM_SearchMillionLinesIgnoreCase(benchmark::State& state) {
+    search_million(state, false);
+}
+void BM_SearchMillionLinesMatchCase(benchmark::State& state) {
+    search_million(state, true);
+}
 BENCHMARK(BM_SearchMillionLinesIgnoreCase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchMillionLinesMatchCase)->Unit(benchmark::kMillisecond);
 
@@ -219,7 +232,8 @@ void BM_FindInProject1000Files(benchmark::State& state) {
     auto child_cpu = [] {
         rusage u{};
         getrusage(RUSAGE_CHILDREN, &u);
-        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+               (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
     };
     double wall = 0, cpu = 0;
     const int runs = 5;

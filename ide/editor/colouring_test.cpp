@@ -13,8 +13,12 @@ namespace {
 using Tokens = std::vector<TokenSpan>;
 }  // namespace
 
-void PrintTo(const ColourRun& r, std::ostream* os) { *os << "{" << r.start << "," << r.length << "," << r.colour << "}"; }
-void PrintTo(const TokenSpan& t, std::ostream* os) { *os << "{" << t.start << "," << t.length << "," << t.colour << "}"; }
+void PrintTo(const ColourRun& r, std::ostream* os) {
+    *os << "{" << r.start << "," << r.length << "," << r.colour << "}";
+}
+void PrintTo(const TokenSpan& t, std::ostream* os) {
+    *os << "{" << t.start << "," << t.length << "," << t.colour << "}";
+}
 
 namespace {
 using Runs = std::vector<ColourRun>;
@@ -47,7 +51,8 @@ TEST(Tokenizer, ClassesAndContinuation) {
     // Half-width katakana, control and stray high bytes.
     EXPECT_EQ(tokens("\xB1\xB2"), (Tokens{{0, 2, kColourKatakana}}));
     EXPECT_EQ(tokens("\x01\x01"), (Tokens{{0, 1, kColourDefault}, {1, 1, kColourDefault}}));
-    EXPECT_EQ(tokens("a\x82"), (Tokens{{0, 1, kColourAlphabet}, {1, 1, kColourDefault}}));  // lone lead at the end
+    EXPECT_EQ(tokens("a\x82"),
+              (Tokens{{0, 1, kColourAlphabet}, {1, 1, kColourDefault}}));  // lone lead at the end
     EXPECT_TRUE(tokens("").empty());
     EXPECT_EQ(classify_char("\x81\x40", 0).cls, 13);
     EXPECT_EQ(classify_char("\x81\x41", 0).cls, 14);
@@ -105,7 +110,8 @@ TEST(KeywordDb, MissingFileAsksAndCancelEnds) {
     });
     ASSERT_TRUE(ok.has_value());
     EXPECT_TRUE(ok->sets().empty());
-    EXPECT_EQ(asked, std::vector<std::string>{"キーワードデータベース(Lumo.kdb)が開けませんでした。\n続けますか？"});
+    EXPECT_EQ(asked,
+              std::vector<std::string>{"キーワードデータベース(Lumo.kdb)が開けませんでした。\n続けますか？"});
     EXPECT_FALSE(KeywordDatabase::load("/nonexistent/Lumo.kdb", [](const std::string&) { return false; }));
 }
 
@@ -126,10 +132,10 @@ TEST(KeywordJump, HeaderPathResolution) {
     EXPECT_EQ(j->path, "C:\\lumo\\include\\sys\\stdio.h");
     EXPECT_EQ(j->line, 12);
     EXPECT_EQ(j->keyword, "while");
-    EXPECT_FALSE(keyword_jump(db, "int", "C:\\lumo"));       // no header
-    EXPECT_FALSE(keyword_jump(db, "while", ""));             // no platform folder
-    EXPECT_FALSE(keyword_jump(db, "nothing", "C:\\lumo"));   // no entry
-    EXPECT_FALSE(keyword_jump(db, "lm_dots", "C:\\lumo"));   // dots only
+    EXPECT_FALSE(keyword_jump(db, "int", "C:\\lumo"));      // no header
+    EXPECT_FALSE(keyword_jump(db, "while", ""));            // no platform folder
+    EXPECT_FALSE(keyword_jump(db, "nothing", "C:\\lumo"));  // no entry
+    EXPECT_FALSE(keyword_jump(db, "lm_dots", "C:\\lumo"));  // dots only
     db.set_enabled(1, false);
     EXPECT_FALSE(keyword_jump(db, "lm_print", "C:\\lumo"));  // set switched off
 }
@@ -141,7 +147,8 @@ TEST(KeywordDb, RandomTextNeverBreaksTheParser) {
         std::string text;
         size_t len = rng() % 120;
         for (size_t i = 0; i < len; ++i)
-            text.push_back(rng() % 5 == 0 ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()]);
+            text.push_back(rng() % 5 == 0 ? static_cast<char>(rng() & 0xFF)
+                                          : alphabet[rng() % alphabet.size()]);
         KeywordDatabase db = KeywordDatabase::parse(text);
         for (const KeywordSet& s : db.sets())
             for (size_t i = 0; i < s.entries.size(); ++i) {
@@ -173,27 +180,42 @@ std::vector<Runs> draw(const std::vector<std::string>& lines, int type, const Ke
 TEST(DrawState, IncludeStringsAndComments) {
     KeywordDatabase db = fixture_db();
     auto with = draw({"#include <stdio.h> x"}, kTypeC, &db);
-    EXPECT_EQ(with[0], (Runs{{0, 8, kColourCpp}, {8, 1, kColourSpace}, {9, 1, kColourString}, {10, 5, kColourString},
-                             {15, 1, kColourString}, {16, 1, kColourString}, {17, 1, kColourString},
-                             {18, 1, kColourSpace}, {19, 1, kColourAlphabet}}));
+    EXPECT_EQ(with[0], (Runs{{0, 8, kColourCpp},
+                             {8, 1, kColourSpace},
+                             {9, 1, kColourString},
+                             {10, 5, kColourString},
+                             {15, 1, kColourString},
+                             {16, 1, kColourString},
+                             {17, 1, kColourString},
+                             {18, 1, kColourSpace},
+                             {19, 1, kColourAlphabet}}));
     auto without = draw({"#include <stdio.h>"}, kTypeC, nullptr);
     EXPECT_EQ(without[0][2], (ColourRun{9, 1, kColourMark}));
     EXPECT_EQ(without[0].back(), (ColourRun{17, 1, kColourMark}));
 
     auto block = draw({"a /* b", "if", "c */ d"}, kTypeC, &db);
-    EXPECT_EQ(block[0], (Runs{{0, 1, 5}, {1, 1, 8}, {2, 2, kColourRem}, {4, 1, kColourRem}, {5, 1, kColourRem}}));
+    EXPECT_EQ(block[0],
+              (Runs{{0, 1, 5}, {1, 1, 8}, {2, 2, kColourRem}, {4, 1, kColourRem}, {5, 1, kColourRem}}));
     EXPECT_EQ(block[1], (Runs{{0, 2, kColourRem}}));  // a keyword inside a comment
-    EXPECT_EQ(block[2], (Runs{{0, 1, kColourRem}, {1, 1, kColourRem}, {2, 2, kColourRem}, {4, 1, 8}, {5, 1, 5}}));
+    EXPECT_EQ(block[2],
+              (Runs{{0, 1, kColourRem}, {1, 1, kColourRem}, {2, 2, kColourRem}, {4, 1, 8}, {5, 1, 5}}));
 
     // "//" inside a string is no comment; a backslash does not escape a quote.
     auto str = draw({"s = \"//\"; t", "\"\\\"x"}, kTypeC, nullptr);
-    EXPECT_EQ(str[0], (Runs{{0, 1, 5}, {1, 1, 8}, {2, 1, 7}, {3, 1, 8}, {4, 4, kColourString}, {8, 1, 7},
-                            {9, 1, 8}, {10, 1, 5}}));
+    EXPECT_EQ(str[0], (Runs{{0, 1, 5},
+                            {1, 1, 8},
+                            {2, 1, 7},
+                            {3, 1, 8},
+                            {4, 4, kColourString},
+                            {8, 1, 7},
+                            {9, 1, 8},
+                            {10, 1, 5}}));
     EXPECT_EQ(str[1], (Runs{{0, 3, kColourString}, {3, 1, 5}}));
 
     // A punctuation token changes colour at the exact characters.
     auto mixed = draw({"x=a;//c"}, kTypeC, nullptr);
-    EXPECT_EQ(mixed[0], (Runs{{0, 1, 5}, {1, 1, 7}, {2, 1, 5}, {3, 1, 7}, {4, 2, kColourRem}, {6, 1, kColourRem}}));
+    EXPECT_EQ(mixed[0],
+              (Runs{{0, 1, 5}, {1, 1, 7}, {2, 1, 5}, {3, 1, 7}, {4, 2, kColourRem}, {6, 1, kColourRem}}));
     // Line comments and strings end with the line.
     auto ends = draw({"// x", "'a", "y"}, kTypeC, nullptr);
     EXPECT_EQ(ends[2], (Runs{{0, 1, 5}}));
@@ -203,8 +225,15 @@ TEST(DrawState, SelectionInsideACommentSplitsRuns) {
     auto runs = draw({"x /* note */"}, kTypeC, nullptr);
     // Selection from inside the comment's opening token to the middle of "note".
     overlay_selection(runs[0], 3, 6);
-    EXPECT_EQ(runs[0], (Runs{{0, 1, 5}, {1, 1, 8}, {2, 1, kColourRem}, {3, 1, kColourSelect}, {4, 1, kColourSelect},
-                             {5, 1, kColourSelect}, {6, 3, kColourRem}, {9, 1, kColourRem}, {10, 2, kColourRem}}));
+    EXPECT_EQ(runs[0], (Runs{{0, 1, 5},
+                             {1, 1, 8},
+                             {2, 1, kColourRem},
+                             {3, 1, kColourSelect},
+                             {4, 1, kColourSelect},
+                             {5, 1, kColourSelect},
+                             {6, 3, kColourRem},
+                             {9, 1, kColourRem},
+                             {10, 2, kColourRem}}));
     std::vector<ColourRun> empty;
     overlay_selection(empty, 0, 5);
     EXPECT_TRUE(empty.empty());
@@ -215,7 +244,8 @@ TEST(DrawState, TextTypes) {
     auto plain = draw({"if (1) /* x */ \"s\""}, kTypeText, &db);
     for (const ColourRun& r : plain[0]) EXPECT_EQ(r.colour, kColourDefault);
     auto mml = draw({"t120 cde ;note", "/* o4 \"x"}, kTypeMml, &db);
-    EXPECT_EQ(mml[0], (Runs{{0, 4, 0}, {4, 1, 0}, {5, 3, 0}, {8, 1, 0}, {9, 1, kColourRem}, {10, 4, kColourRem}}));
+    EXPECT_EQ(mml[0],
+              (Runs{{0, 4, 0}, {4, 1, 0}, {5, 3, 0}, {8, 1, 0}, {9, 1, kColourRem}, {10, 4, kColourRem}}));
     for (const ColourRun& r : mml[1]) EXPECT_EQ(r.colour, kColourDefault);
     // Other types start fresh on the first visible line.
     CTextDoc doc(&db);
@@ -238,7 +268,8 @@ TEST(DrawState, KeywordSwitchRecoloursTokens) {
 TEST(DrawState, CachedEntryStatesMatchFullScan) {
     KeywordDatabase db = fixture_db();
     std::mt19937 rng(7);
-    const std::vector<std::string> pieces = {"/*", "*/", "\"", "'", "//", "#include <", ">", "x", "\r\n", "/", "*"};
+    const std::vector<std::string> pieces = {"/*", "*/", "\"",   "'", "//", "#include <",
+                                             ">",  "x",  "\r\n", "/", "*"};
     CTextDoc doc(&db);
     doc.set_lines({"int a;", "/* start", "x", "end */", "b"});
     for (int step = 0; step < 400; ++step) {

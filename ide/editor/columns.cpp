@@ -11,7 +11,9 @@ inline bool pair_at(std::string_view s, size_t i) {
     return i + 1 < s.size() && sjis::is_lead(static_cast<uint8_t>(s[i])) &&
            sjis::is_trail(static_cast<uint8_t>(s[i + 1]));
 }
-inline int safe_tab(int t) { return t > 0 ? t : 4; }
+inline int safe_tab(int t) {
+    return t > 0 ? t : 4;
+}
 }  // namespace
 
 int offset_to_column(std::string_view line, int offset, int tab_length) {

@@ -26,7 +26,8 @@ bool equal_ignoring_case(const std::string& a, const std::string& b) {
 bool same_document(const std::string& open_path, const std::string& asked) {
     if (open_path == asked) return true;
     if (!equal_ignoring_case(open_path, asked)) return false;
-    struct stat a{}, b{};
+    struct stat a {
+    }, b{};
     if (::stat(asked.c_str(), &b) != 0) return true;
     if (::stat(open_path.c_str(), &a) != 0) return true;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

@@ -24,8 +24,9 @@ struct OpenOutcome {
 };
 
 class DocumentSet {
-public:
-    DocumentSet(const KeywordDatabase* keywords, int tab_length) : keywords_(keywords), tab_length_(tab_length) {}
+  public:
+    DocumentSet(const KeywordDatabase* keywords, int tab_length)
+        : keywords_(keywords), tab_length_(tab_length) {}
 
     // The open document for `path`, compared without regard to letter case;
     // two existing files that differ only in case are still told apart.
@@ -45,7 +46,7 @@ public:
     // After a keyword set was switched: recolour every document.
     void retokenize_all();
 
-private:
+  private:
     const KeywordDatabase* keywords_;
     int tab_length_;
     std::vector<std::unique_ptr<CTextDoc>> docs_;

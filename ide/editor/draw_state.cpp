@@ -11,7 +11,8 @@ namespace lumora::editor {
 namespace {
 
 int state_colour(int state, int own) {
-    if (state == kStateDoubleQuote || state == kStateInclude || state == kStateSingleQuote) return kColourString;
+    if (state == kStateDoubleQuote || state == kStateInclude || state == kStateSingleQuote)
+        return kColourString;
     if (state == kStateLineComment || state == kStateBlockComment) return kColourRem;
     return own;
 }
@@ -94,7 +95,9 @@ void run_machine(const TextLine& line, int text_type, int& state, std::vector<Co
                     if (c == close) state = kStateNormal;
                     break;
                 }
-                default: colour = state_colour(state, t.colour); break;
+                default:
+                    colour = state_colour(state, t.colour);
+                    break;
             }
             sink.piece(i, width, final_colour(colour, text_type));
             i += width;

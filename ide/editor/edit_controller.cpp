@@ -15,7 +15,9 @@ inline bool pair_at(std::string_view s, size_t i) {
            sjis::is_trail(static_cast<uint8_t>(s[i + 1]));
 }
 
-inline size_t char_len(std::string_view s, size_t i) { return pair_at(s, i) ? 2 : 1; }
+inline size_t char_len(std::string_view s, size_t i) {
+    return pair_at(s, i) ? 2 : 1;
+}
 
 // Start of the character before byte `o`, walking from the line start so a
 // trail byte is never mistaken for a lead.
@@ -49,7 +51,9 @@ EditController::EditController(CTextDoc& doc, PendingLeadByte* pending)
     doc_.add_observer(this);
 }
 
-EditController::~EditController() { doc_.remove_observer(this); }
+EditController::~EditController() {
+    doc_.remove_observer(this);
+}
 
 TextPos EditController::to_bytes(CaretPos p) const {
     return {column_to_offset(text(p.line), p.column, tab()), p.line};
@@ -97,7 +101,8 @@ void EditController::move(CaretKey key, bool ctrl, bool shift) {
             } else if (o >= len && len > 0) {
                 p = to_caret({line->tokens.back().start, p.line});
             } else if (o > 0) {
-                const TokenSpan* t = token_at(line, static_cast<int>(previous_char_start(s, static_cast<size_t>(o))));
+                const TokenSpan* t =
+                    token_at(line, static_cast<int>(previous_char_start(s, static_cast<size_t>(o))));
                 p = to_caret({t ? t->start : 0, p.line});
             } else if (p.column > 0) {
                 p.column = 0;  // virtual space on an empty line
@@ -118,8 +123,7 @@ void EditController::move(CaretKey key, bool ctrl, bool shift) {
             } else if (p.line < last_line) {
                 const TextLine* next = doc_.line(p.line + 1);
                 int to = 0;
-                if (next && !next->tokens.empty() && next->tokens[0].colour == 8)
-                    to = next->tokens[0].length;
+                if (next && !next->tokens.empty() && next->tokens[0].colour == 8) to = next->tokens[0].length;
                 p = to_caret({to, p.line + 1});
             } else {
                 p = to_caret({len, p.line});
@@ -167,9 +171,13 @@ CaretPos EditController::snap_point(CaretPos cell) const {
     return {cell.column, std::max(doc_.line_count() - 1, 0)};
 }
 
-void EditController::mouse_down(CaretPos cell, bool shift) { set_caret(snap_point(cell), shift); }
+void EditController::mouse_down(CaretPos cell, bool shift) {
+    set_caret(snap_point(cell), shift);
+}
 
-void EditController::mouse_drag(CaretPos cell) { set_caret(snap_point(cell), true); }
+void EditController::mouse_drag(CaretPos cell) {
+    set_caret(snap_point(cell), true);
+}
 
 void EditController::double_click(CaretPos cell) {
     const TextLine* l = doc_.line(cell.line);
@@ -188,7 +196,9 @@ std::pair<TextPos, TextPos> EditController::selection_range() const {
 std::string EditController::selected_text() const {
     if (!has_selection()) return {};
     auto [a, b] = selection_range();
-    auto clip = [](std::string_view s, int o) { return std::min(static_cast<size_t>(std::max(o, 0)), s.size()); };
+    auto clip = [](std::string_view s, int o) {
+        return std::min(static_cast<size_t>(std::max(o, 0)), s.size());
+    };
     if (a.line == b.line) {
         std::string_view s = text(a.line);
         size_t x = clip(s, a.offset), y = clip(s, b.offset);
@@ -257,7 +267,8 @@ void EditController::type_byte(uint8_t b) {
         TextPos p = to_bytes(caret_);
         std::string_view s = text(p.line);
         if (p.offset < static_cast<int>(s.size()))
-            doc_.delete_range(this, p, {p.offset + static_cast<int>(char_len(s, static_cast<size_t>(p.offset))), p.line});
+            doc_.delete_range(
+                this, p, {p.offset + static_cast<int>(char_len(s, static_cast<size_t>(p.offset))), p.line});
     }
     insert_at_caret(ch);
 }
@@ -313,13 +324,15 @@ void EditController::backspace() {
     }
     if (caret_.line == 0 && caret_.column == 0) return;
     const int old_column = caret_.column;
-    CaretPos p = caret_.column > 0 ? left_of(caret_) : CaretPos{line_width(text(caret_.line - 1), tab()), caret_.line - 1};
+    CaretPos p = caret_.column > 0 ? left_of(caret_)
+                                   : CaretPos{line_width(text(caret_.line - 1), tab()), caret_.line - 1};
     set_caret(p);
     if (old_column > line_width(text(p.line), tab())) return;  // virtual space only moves
     TextPos b = to_bytes(p);
     std::string_view s = text(p.line);
     if (b.offset < static_cast<int>(s.size()))
-        doc_.delete_range(this, b, {b.offset + static_cast<int>(char_len(s, static_cast<size_t>(b.offset))), b.line});
+        doc_.delete_range(this, b,
+                          {b.offset + static_cast<int>(char_len(s, static_cast<size_t>(b.offset))), b.line});
     else if (b.line + 1 < doc_.line_count())
         doc_.delete_range(this, b, {0, b.line + 1});
     set_caret(p);
@@ -333,7 +346,8 @@ void EditController::delete_key() {
     TextPos b = to_bytes(caret_);
     std::string_view s = text(b.line);
     if (b.offset < static_cast<int>(s.size())) {
-        doc_.delete_range(this, b, {b.offset + static_cast<int>(char_len(s, static_cast<size_t>(b.offset))), b.line});
+        doc_.delete_range(this, b,
+                          {b.offset + static_cast<int>(char_len(s, static_cast<size_t>(b.offset))), b.line});
     } else if (b.line + 1 < doc_.line_count()) {
         doc_.delete_range(this, b, {0, b.line + 1});
     }
@@ -367,9 +381,13 @@ void EditController::convert_case(bool upper) {
     anchor_ = an;
 }
 
-void EditController::undo() { doc_.undo(this); }
+void EditController::undo() {
+    doc_.undo(this);
+}
 
-void EditController::redo() { doc_.redo(this); }
+void EditController::redo() {
+    doc_.redo(this);
+}
 
 void EditController::on_document_update(const void*, int hint, const CTextInvalidateRange* range) {
     if (hint == kHintEdit && range) set_caret(to_caret({range->caret_offset, range->caret_line}));

@@ -32,7 +32,7 @@ struct PendingLeadByte {
 enum class CaretKey { kLeft, kRight, kUp, kDown, kPageUp, kPageDown, kHome, kEnd };
 
 class EditController : public TextDocObserver {
-public:
+  public:
     static constexpr int kMaxColumn = 511;
 
     // `pending` is shared by all controllers of the program; null gives this
@@ -98,7 +98,7 @@ public:
 
     void on_document_update(const void* sender, int hint, const CTextInvalidateRange* range) override;
 
-private:
+  private:
     int tab() const { return doc_.tab_length(); }
     std::string_view text(int line) const { return doc_.line_text(line); }
     void delete_selection();

@@ -253,7 +253,9 @@ TEST(Views, TwoControllersOneDocumentAndUndoCaret) {
     // A half-typed double-byte character is shared between views.
     one.type_byte(0x82);
     two.type_byte(0xA0);
-    EXPECT_EQ(doc.line_text(1), "d\x82\xA0" "ef");
+    EXPECT_EQ(doc.line_text(1),
+              "d\x82\xA0"
+              "ef");
     // Undo puts every view's caret at the undone place.
     one.undo();
     EXPECT_EQ(one.caret(), (CaretPos{1, 1}));
@@ -277,20 +279,48 @@ TEST(Robustness, RandomKeysThenUndoAll) {
         for (int step = 0; step < 150; ++step) {
             const bool shift = rng() % 3 == 0;
             switch (rng() % 16) {
-                case 0: e.ed.type_byte(static_cast<uint8_t>("ab {}\x82\xA0\xB1/*\""[rng() % 12])); break;
-                case 1: e.ed.enter(); break;
-                case 2: e.ed.tab(shift); break;
-                case 3: e.ed.backspace(); break;
-                case 4: e.ed.delete_key(); break;
-                case 5: e.ed.ctrl_delete(); break;
-                case 6: e.ed.paste(rng() % 2 ? "x\r\ny" : "\t z"); break;
-                case 7: e.ed.cut(); break;
-                case 8: e.ed.convert_case(rng() % 2); break;
-                case 9: e.ed.toggle_overwrite(); break;
-                case 10: e.ed.undo(); break;
-                case 11: e.ed.redo(); break;
-                case 12: e.ed.mouse_down({static_cast<int>(rng() % 40), static_cast<int>(rng() % 12)}, shift); break;
-                case 13: e.ed.double_click({static_cast<int>(rng() % 20), static_cast<int>(rng() % 8)}); break;
+                case 0:
+                    e.ed.type_byte(static_cast<uint8_t>("ab {}\x82\xA0\xB1/*\""[rng() % 12]));
+                    break;
+                case 1:
+                    e.ed.enter();
+                    break;
+                case 2:
+                    e.ed.tab(shift);
+                    break;
+                case 3:
+                    e.ed.backspace();
+                    break;
+                case 4:
+                    e.ed.delete_key();
+                    break;
+                case 5:
+                    e.ed.ctrl_delete();
+                    break;
+                case 6:
+                    e.ed.paste(rng() % 2 ? "x\r\ny" : "\t z");
+                    break;
+                case 7:
+                    e.ed.cut();
+                    break;
+                case 8:
+                    e.ed.convert_case(rng() % 2);
+                    break;
+                case 9:
+                    e.ed.toggle_overwrite();
+                    break;
+                case 10:
+                    e.ed.undo();
+                    break;
+                case 11:
+                    e.ed.redo();
+                    break;
+                case 12:
+                    e.ed.mouse_down({static_cast<int>(rng() % 40), static_cast<int>(rng() % 12)}, shift);
+                    break;
+                case 13:
+                    e.ed.double_click({static_cast<int>(rng() % 20), static_cast<int>(rng() % 8)});
+                    break;
                 default:
                     e.ed.move(static_cast<CaretKey>(rng() % 8), rng() % 2, shift);
                     break;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <unordered_map>
 
@@ -14,13 +14,16 @@ const char* const KeywordDatabase::kOpenFailedMessage =
 
 int32_t keyword_hash(std::string_view text) {
     uint32_t h = 0;
-    for (char c : text) h = 33u * h + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+    for (char c : text)
+        h = 33u * h + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
     return static_cast<int32_t>(h);
 }
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -133,7 +136,8 @@ KeywordDatabase KeywordDatabase::parse(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size()) {
         size_t eol = text.find('\n', pos);
-        std::string_view line = text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+        std::string_view line =
+            text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
         pos = eol == std::string_view::npos ? text.size() : eol + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!in_set) {
@@ -158,8 +162,8 @@ KeywordDatabase KeywordDatabase::parse(std::string_view text) {
     return db;
 }
 
-std::optional<KeywordDatabase> KeywordDatabase::load(const std::string& path,
-                                                     const std::function<bool(const std::string&)>& ask_continue) {
+std::optional<KeywordDatabase> KeywordDatabase::load(
+    const std::string& path, const std::function<bool(const std::string&)>& ask_continue) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (ask_continue && !ask_continue(kOpenFailedMessage)) return std::nullopt;
@@ -234,7 +238,8 @@ std::string resolve_keyword_header(const std::string& platform_folder, const std
     std::string base = platform_folder;
     if (base.back() != '\\') base += '\\';
     base += "include\\sys\\";
-    if ((header.size() >= 3 && header.compare(1, 2, ":\\") == 0) || header.rfind("\\\\", 0) == 0) return header;
+    if ((header.size() >= 3 && header.compare(1, 2, ":\\") == 0) || header.rfind("\\\\", 0) == 0)
+        return header;
     std::string folder = base.substr(0, base.size() - 1);  // without its trailing "\"
     if (header[0] != '.') return folder + "\\" + header;
     size_t dots = 0;

@@ -31,7 +31,7 @@ struct KeywordSet {
 int32_t keyword_hash(std::string_view text);
 
 class KeywordDatabase {
-public:
+  public:
     KeywordDatabase() = default;
     // The lookup index points into the sets, so copies build their own.
     KeywordDatabase(const KeywordDatabase& other);
@@ -63,7 +63,7 @@ public:
     // First entry for `keyword` in the enabled sets 0 and 1, in file order.
     const KeywordEntry* find(std::string_view keyword) const;
 
-private:
+  private:
     void rebuild_index();
 
     std::vector<KeywordSet> sets_;

@@ -7,7 +7,7 @@
 namespace lumora::editor {
 
 class OutputListSink : public ProjectSearchSink {
-public:
+  public:
     explicit OutputListSink(ide::OutputList& list) : list_(list) {}
     void clear() override { list_.clear(); }
     void add_line(const std::string& text) override { list_.add_message(text, false); }
@@ -15,7 +15,7 @@ public:
         list_.add_search_result(text, file, line);
     }
 
-private:
+  private:
     ide::OutputList& list_;
 };
 

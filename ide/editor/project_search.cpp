@@ -19,7 +19,9 @@ std::string path_for_display(const std::string& path) {
     return path;
 }
 
-std::string sjis(const char* utf8) { return cp932::from_utf8(utf8); }
+std::string sjis(const char* utf8) {
+    return cp932::from_utf8(utf8);
+}
 
 bool has_high_byte(std::string_view s) {
     unsigned char any = 0;
@@ -48,7 +50,7 @@ bool whole_buffer_search_ok(const TextFileReader& r, const SearchSettings& s, co
 // character boundary holds single-byte characters only; anything else on an
 // upper-cased copy of the file.
 class BufferFinder {
-public:
+  public:
     BufferFinder(const std::string& contents, const SearchSettings& s) : raw_(contents) {
         pattern_ = s.match_case ? s.find_text : cp932::to_upper(s.find_text);
         if (s.match_case) {
@@ -79,10 +81,13 @@ public:
         switch (mode_) {
             case kExact: {
                 const void* hit = ::memmem(raw_.data() + from, n - from, pattern_.data(), m);
-                return hit ? static_cast<size_t>(static_cast<const char*>(hit) - raw_.data()) : std::string::npos;
+                return hit ? static_cast<size_t>(static_cast<const char*>(hit) - raw_.data())
+                           : std::string::npos;
             }
-            case kFolded: return folded_.find(pattern_, from);
-            case kAsciiFold: break;
+            case kFolded:
+                return folded_.find(pattern_, from);
+            case kAsciiFold:
+                break;
         }
         for (size_t at = from + anchor_; at + (m - anchor_) <= n;) {
             const size_t a = find_byte(upper_, at, next_upper_);
@@ -96,7 +101,7 @@ public:
         return std::string::npos;
     }
 
-private:
+  private:
     enum Mode { kExact, kAsciiFold, kFolded };
 
     // memchr with the last answer kept: scans only move forward.
@@ -132,8 +137,9 @@ private:
 };
 
 // Reports every line of `contents` holding a match, once, in order.
-int search_buffer(const std::string& contents, const SearchSettings& s, LineMatcher& m, const std::string& file,
-                  const std::string& shown_path, int tab_length, ProjectSearchSink& sink) {
+int search_buffer(const std::string& contents, const SearchSettings& s, LineMatcher& m,
+                  const std::string& file, const std::string& shown_path, int tab_length,
+                  ProjectSearchSink& sink) {
     if (!m.may_match(contents)) return 0;
     BufferFinder finder(contents, s);
     std::string_view hay = contents;
@@ -148,7 +154,8 @@ int search_buffer(const std::string& contents, const SearchSettings& s, LineMatc
             // (pos + 1 < n always holds: a match follows.)
             size_t breaks = 0;
             const unsigned char* h = reinterpret_cast<const unsigned char*>(hay.data());
-            for (size_t k = scan; k < pos; ++k) breaks += (h[k] == '\n') | ((h[k] == '\r') & (h[k + 1] != '\n'));
+            for (size_t k = scan; k < pos; ++k)
+                breaks += (h[k] == '\n') | ((h[k] == '\r') & (h[k + 1] != '\n'));
             if (breaks) {
                 line_no += static_cast<int>(breaks);
                 size_t k = pos;
@@ -161,7 +168,10 @@ int search_buffer(const std::string& contents, const SearchSettings& s, LineMatc
         size_t i = line_start;
         while (i < pos) {
             const uint8_t b = static_cast<uint8_t>(hay[i]);
-            i += (b >= 0x81 && i + 1 < n && sjis::is_lead(b) && sjis::is_trail(static_cast<uint8_t>(hay[i + 1]))) ? 2 : 1;
+            i += (b >= 0x81 && i + 1 < n && sjis::is_lead(b) &&
+                  sjis::is_trail(static_cast<uint8_t>(hay[i + 1])))
+                     ? 2
+                     : 1;
         }
         if (i != pos) {
             pos = i;
@@ -179,7 +189,8 @@ int search_buffer(const std::string& contents, const SearchSettings& s, LineMatc
 
 }  // namespace
 
-std::string project_result_line(const std::string& sjis_path, int line_number, std::string_view text, int tab_length) {
+std::string project_result_line(const std::string& sjis_path, int line_number, std::string_view text,
+                                int tab_length) {
     if (tab_length <= 0) tab_length = 4;
     std::string out = sjis_path;
     char num[32];
@@ -194,7 +205,8 @@ std::string project_result_line(const std::string& sjis_path, int line_number, s
             out.append(next - column, ' ');
             column = next;
             ++i;
-        } else if (sjis::is_lead(b) && i + 1 < text.size() && sjis::is_trail(static_cast<uint8_t>(text[i + 1]))) {
+        } else if (sjis::is_lead(b) && i + 1 < text.size() &&
+                   sjis::is_trail(static_cast<uint8_t>(text[i + 1]))) {
             out.append(text.substr(i, 2));
             column += 2;
             i += 2;
@@ -209,7 +221,8 @@ std::string project_result_line(const std::string& sjis_path, int line_number, s
 
 ProjectSearchOutcome find_in_project(const std::vector<std::string>& files, const SearchSettings& settings,
                                      int tab_length, ProjectSearchSink& sink,
-                                     const std::function<bool()>& keep_running, const KeywordDatabase* keywords) {
+                                     const std::function<bool()>& keep_running,
+                                     const KeywordDatabase* keywords) {
     ProjectSearchOutcome outcome;
     sink.clear();
     sink.add_line("'" + settings.find_text + sjis("' を検索中..."));
@@ -226,7 +239,8 @@ ProjectSearchOutcome find_in_project(const std::vector<std::string>& files, cons
         if (matcher.empty()) continue;
         const std::string shown_path = path_for_display(file);
         if (whole_buffer_search_ok(reader, settings, matcher)) {
-            outcome.count += search_buffer(reader.contents, settings, matcher, file, shown_path, tab_length, sink);
+            outcome.count +=
+                search_buffer(reader.contents, settings, matcher, file, shown_path, tab_length, sink);
             continue;
         }
         int line_number = 0;
@@ -240,7 +254,8 @@ ProjectSearchOutcome find_in_project(const std::vector<std::string>& files, cons
                 tokenize(line, keywords, tokens);
             }
             if (!matcher.line_matches(line, tokens)) return;
-            sink.add_result(project_result_line(shown_path, line_number, line, tab_length), file, line_number);
+            sink.add_result(project_result_line(shown_path, line_number, line, tab_length), file,
+                            line_number);
             ++outcome.count;
         });
     }
@@ -254,8 +269,9 @@ ProjectSearchOutcome find_in_project(const std::vector<std::string>& files, cons
     return outcome;
 }
 
-ProjectSearchOutcome ProjectSearchRunner::run(const std::vector<std::string>& files, const SearchSettings& settings,
-                                              int tab_length, ProjectSearchSink& sink, const std::function<void()>& pump,
+ProjectSearchOutcome ProjectSearchRunner::run(const std::vector<std::string>& files,
+                                              const SearchSettings& settings, int tab_length,
+                                              ProjectSearchSink& sink, const std::function<void()>& pump,
                                               const KeywordDatabase* keywords) {
     if (running_) {
         request_stop();

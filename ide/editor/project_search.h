@@ -15,7 +15,7 @@ class KeywordDatabase;
 
 // Where the lines go (the output window). Texts are Shift-JIS.
 class ProjectSearchSink {
-public:
+  public:
     virtual ~ProjectSearchSink() = default;
     virtual void clear() = 0;
     virtual void add_line(const std::string& text) = 0;
@@ -38,21 +38,22 @@ ProjectSearchOutcome find_in_project(const std::vector<std::string>& files, cons
 // The command's two states: idle and running. Choosing the command while it
 // runs only asks it to stop; the stop takes effect between files.
 class ProjectSearchRunner {
-public:
+  public:
     bool running() const { return running_; }
     void request_stop() { stop_ = true; }
     // `pump` runs between files (the user interface handles its messages there,
     // and may call request_stop).
-    ProjectSearchOutcome run(const std::vector<std::string>& files, const SearchSettings& settings, int tab_length,
-                             ProjectSearchSink& sink, const std::function<void()>& pump = {},
+    ProjectSearchOutcome run(const std::vector<std::string>& files, const SearchSettings& settings,
+                             int tab_length, ProjectSearchSink& sink, const std::function<void()>& pump = {},
                              const KeywordDatabase* keywords = nullptr);
 
-private:
+  private:
     bool running_ = false;
     bool stop_ = false;
 };
 
 // The result line for one match: "path(line):" and the text with tabs expanded.
-std::string project_result_line(const std::string& sjis_path, int line_number, std::string_view text, int tab_length);
+std::string project_result_line(const std::string& sjis_path, int line_number, std::string_view text,
+                                int tab_length);
 
 }  // namespace lumora::editor

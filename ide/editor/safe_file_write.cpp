@@ -75,7 +75,7 @@ bool safe_write_file(const std::string& path, std::string_view data, const SafeW
     };
     if (path.empty()) return fail(ENOENT);
     const std::string target = options.follow_symlinks ? resolve_links(path) : path;
-    struct stat st{};
+    struct stat st {};
     const bool found = ::lstat(target.c_str(), &st) == 0;
     if (found && S_ISDIR(st.st_mode)) return fail(EISDIR);
     const bool exists = found && S_ISREG(st.st_mode);

@@ -20,9 +20,10 @@ inline size_t char_len(std::string_view s, size_t i) {
 
 void move_to_top(std::vector<std::string>& history, const std::string& text, bool ignore_case) {
     const std::string key = ignore_case ? cp932::to_upper(text) : text;
-    history.erase(std::remove_if(history.begin(), history.end(),
-                                 [&](const std::string& h) { return (ignore_case ? cp932::to_upper(h) : h) == key; }),
-                  history.end());
+    history.erase(
+        std::remove_if(history.begin(), history.end(),
+                       [&](const std::string& h) { return (ignore_case ? cp932::to_upper(h) : h) == key; }),
+        history.end());
     history.insert(history.begin(), text);
 }
 
@@ -105,7 +106,8 @@ LineMatcher::LineMatcher(const SearchSettings& s)
         // Case mapping changes ASCII letters and the trail bytes of double-byte
         // letters only; a match starts with a lead byte or a byte that keeps
         // its value, except for ASCII letters.
-        if (!match_case_ && first_ >= 'A' && first_ <= 'Z') first_other_ = static_cast<char>(first_ - 'A' + 'a');
+        if (!match_case_ && first_ >= 'A' && first_ <= 'Z')
+            first_other_ = static_cast<char>(first_ - 'A' + 'a');
     }
 }
 
@@ -138,7 +140,8 @@ size_t LineMatcher::find(std::string_view p, size_t from) const {
 }
 
 bool LineMatcher::token_equals(std::string_view p, int start, int len) const {
-    return static_cast<size_t>(len) == pattern_.size() && p.compare(static_cast<size_t>(start), pattern_.size(), pattern_) == 0;
+    return static_cast<size_t>(len) == pattern_.size() &&
+           p.compare(static_cast<size_t>(start), pattern_.size(), pattern_) == 0;
 }
 
 bool LineMatcher::line_matches(std::string_view line, const std::vector<TokenSpan>& tokens) {
@@ -187,15 +190,17 @@ size_t search_line(LineMatcher& m, std::string_view line, const std::vector<Toke
 
 }  // namespace
 
-std::optional<SearchMatch> search_document(const CTextDoc& doc, const SearchSettings& settings, CaretPos start,
-                                           bool forward, const std::pair<CaretPos, CaretPos>* limit,
+std::optional<SearchMatch> search_document(const CTextDoc& doc, const SearchSettings& settings,
+                                           CaretPos start, bool forward,
+                                           const std::pair<CaretPos, CaretPos>* limit,
                                            const std::function<void()>& pump) {
     LineMatcher m(settings);
     const int count = doc.line_count();
     if (m.empty() || count == 0) return std::nullopt;
     const int tab = doc.tab_length();
     const int first_line = std::clamp(start.line, 0, count - 1);
-    const size_t s = static_cast<size_t>(std::max(column_to_offset(doc.line_text(first_line), start.column, tab), 0));
+    const size_t s =
+        static_cast<size_t>(std::max(column_to_offset(doc.line_text(first_line), start.column, tab), 0));
     TextPos lim_a{}, lim_b{};
     if (limit) {
         CaretPos a = std::min(limit->first, limit->second), b = std::max(limit->first, limit->second);

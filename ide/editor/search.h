@@ -42,7 +42,7 @@ void fold_upper(std::string& text);
 // Matches the find text against lines: case folding (CP932 upper case unless
 // match case), double-byte aware, whole word by tokens.
 class LineMatcher {
-public:
+  public:
     explicit LineMatcher(const SearchSettings& settings);
     bool empty() const { return pattern_.empty(); }
     size_t length() const { return pattern_.size(); }
@@ -55,14 +55,16 @@ public:
     bool token_equals(std::string_view prepared, int start, int len) const;
     bool whole_word() const { return whole_word_; }
     // Plain substring test on a prepared line (whole word looks at tokens after it).
-    bool contains(std::string_view prepared) const { return prepared.find(pattern_) != std::string_view::npos; }
+    bool contains(std::string_view prepared) const {
+        return prepared.find(pattern_) != std::string_view::npos;
+    }
     // Quick test on an unprepared line: false when no match can start in it
     // (neither case of the text's first byte occurs).
     bool may_match(std::string_view line) const;
     // True when the line holds at least one match (`tokens` used for whole word).
     bool line_matches(std::string_view line, const std::vector<TokenSpan>& tokens);
 
-private:
+  private:
     std::string pattern_;
     char first_ = 0;        // first byte of the text as compared
     char first_other_ = 0;  // the same letter in the other case (or first_)
@@ -74,8 +76,9 @@ private:
 // The search. `start` is a display position; `limit` (display positions)
 // confines it to a range; `pump` is called now and then between lines so the
 // user interface stays alive.
-std::optional<SearchMatch> search_document(const CTextDoc& doc, const SearchSettings& settings, CaretPos start,
-                                           bool forward, const std::pair<CaretPos, CaretPos>* limit = nullptr,
+std::optional<SearchMatch> search_document(const CTextDoc& doc, const SearchSettings& settings,
+                                           CaretPos start, bool forward,
+                                           const std::pair<CaretPos, CaretPos>* limit = nullptr,
                                            const std::function<void()>& pump = {});
 
 // Finds from the caret and selects the match (forward: caret at its end,
@@ -96,7 +99,7 @@ int clamp_jump_line(const CTextDoc& doc, int number);
 
 // State of the replace dialog between button presses.
 class ReplaceSession {
-public:
+  public:
     ReplaceSession(EditController& view, SearchSettings& settings) : view_(view), settings_(settings) {}
     // "次を検索(&F)": forward from the selection's end after a match, else its start.
     bool find_next();
@@ -108,7 +111,7 @@ public:
     void forget_match() { match_selected_ = false; }
     bool match_selected() const { return match_selected_; }
 
-private:
+  private:
     EditController& view_;
     SearchSettings& settings_;
     bool match_selected_ = false;

@@ -160,7 +160,7 @@ TEST(Brackets, NestedCommentsAndDoubleBytes) {
     EXPECT_EQ(match_bracket(v.doc, {11, 0}, true), (TextPos{5, 2}));
     EXPECT_EQ(match_bracket(v.doc, {0, 1}, true), (TextPos{5, 2}));
     EXPECT_EQ(match_bracket(v.doc, {5, 2}, false), (TextPos{0, 1}));
-    EXPECT_EQ(match_bracket(v.doc, {0, 3}, false), std::nullopt);  // its partner is taken
+    EXPECT_EQ(match_bracket(v.doc, {0, 3}, false), std::nullopt);     // its partner is taken
     EXPECT_EQ(match_bracket(v.doc, {2, 3}, false), (TextPos{0, 1}));  // past the end: previous "{"
     View none({"(a"});
     EXPECT_EQ(match_bracket(none.doc, {0, 0}, true), std::nullopt);
@@ -307,8 +307,8 @@ TEST(Folding, QuickUpperCaseEqualsTheFullMapping) {
 TEST(ProjectSearch, BufferSearchMatchesLineSearch) {
     testing::ScratchDir dir;
     std::mt19937 rng(31);
-    const std::vector<std::string> bits = {"ab", "AB", "\r\n", "\n", "\r", "\x83\x5C", "\\", "\x82\x81", "\x82\x60",
-                                           "\t", " ", "aB\\", "\x83\x61", "A"};
+    const std::vector<std::string> bits = {"ab",       "AB",       "\r\n", "\n", "\r",   "\x83\x5C", "\\",
+                                           "\x82\x81", "\x82\x60", "\t",   " ",  "aB\\", "\x83\x61", "A"};
     for (int round = 0; round < 300; ++round) {
         std::string body;
         for (int k = 0; k < 12; ++k) body += bits[rng() % bits.size()];

@@ -14,7 +14,7 @@
 namespace lumora::editor::testing {
 
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "edtestXXXXXX").string();
         std::vector<char> buf(tmpl.begin(), tmpl.end());
@@ -33,7 +33,7 @@ public:
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -51,7 +51,8 @@ inline std::string read_file(const std::string& path) {
 
 inline std::vector<std::string> list_dir(const std::string& path) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path)) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(path))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

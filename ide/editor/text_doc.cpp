@@ -63,9 +63,9 @@ void CTextDoc::set_keywords(const KeywordDatabase* keywords) {
 void CTextDoc::retokenize_all() {
     for (auto& l : lines_)
         for (TokenSpan& t : l->tokens)
-            t.colour = token_colour(std::string_view(l->text).substr(static_cast<size_t>(t.start),
-                                                                     static_cast<size_t>(t.length)),
-                                    keywords_);
+            t.colour = token_colour(
+                std::string_view(l->text).substr(static_cast<size_t>(t.start), static_cast<size_t>(t.length)),
+                keywords_);
     c_entry_.clear();
     cache_dirty_ = false;  // "#include" colouring decides where strings start
     notify(nullptr, kHintRetokenized);
@@ -137,7 +137,8 @@ void CTextDoc::cache_lines_inserted(int index, int count) {
     }
     // The new lines' entries are placeholders; the old lines keep theirs, shifted.
     if (index < static_cast<int>(c_entry_.size()))
-        c_entry_.insert(c_entry_.begin() + index + 1, static_cast<size_t>(count), c_entry_[static_cast<size_t>(index)]);
+        c_entry_.insert(c_entry_.begin() + index + 1, static_cast<size_t>(count),
+                        c_entry_[static_cast<size_t>(index)]);
     cache_mark(index, index + count);
 }
 
@@ -327,7 +328,8 @@ void CTextDoc::insert(const void* sender, std::string_view text, TextPos& pos, b
         r.offset = std::min(at.offset, old_len);
         r.line = at.line;
         r.text = pad;
-        r.text += text.find_first_of("\r\n") == std::string_view::npos ? std::string(text) : with_crlf_breaks(text);
+        r.text +=
+            text.find_first_of("\r\n") == std::string_view::npos ? std::string(text) : with_crlf_breaks(text);
         push(std::move(r));
     }
     after_edit(sender);
@@ -347,8 +349,12 @@ bool CTextDoc::delete_range(const void* sender, TextPos start, TextPos end) {
         if (start.offset >= len1) return true;
         int stop = std::min(end.offset, len1);
         if (stop <= start.offset) return true;
-        UndoRecord r{kUndoDelete, start.offset, start.line,
-                     first.substr(static_cast<size_t>(start.offset), static_cast<size_t>(stop - start.offset)), {}};
+        UndoRecord r{
+            kUndoDelete,
+            start.offset,
+            start.line,
+            first.substr(static_cast<size_t>(start.offset), static_cast<size_t>(stop - start.offset)),
+            {}};
         std::string t = first;
         t.erase(static_cast<size_t>(start.offset), static_cast<size_t>(stop - start.offset));
         set_text(start.line, std::move(t));
@@ -449,7 +455,8 @@ void CTextDoc::convert_case(const void* sender, TextPos start, TextPos end, bool
     for (int i = start.line; i <= end.line; ++i) {
         std::string t(line_text(i));
         size_t a = i == start.line ? std::min(static_cast<size_t>(std::max(start.offset, 0)), t.size()) : 0;
-        size_t b = i == end.line ? std::min(static_cast<size_t>(std::max(end.offset, 0)), t.size()) : t.size();
+        size_t b =
+            i == end.line ? std::min(static_cast<size_t>(std::max(end.offset, 0)), t.size()) : t.size();
         if (b < a) b = a;
         std::string part = t.substr(a, b - a);
         std::string conv = upper ? cp932::to_upper(part) : cp932::to_lower(part);
@@ -481,10 +488,16 @@ bool CTextDoc::apply(const UndoRecord& r, bool forward, CTextInvalidateRange& ra
     };
     switch (r.kind) {
         case kUndoInsert:
-            if (forward) put(r.text); else remove(r.text);
+            if (forward)
+                put(r.text);
+            else
+                remove(r.text);
             break;
         case kUndoDelete:
-            if (forward) remove(r.text); else put(r.text);
+            if (forward)
+                remove(r.text);
+            else
+                put(r.text);
             break;
         case kUndoReplace:
             if (forward) {
@@ -495,7 +508,8 @@ bool CTextDoc::apply(const UndoRecord& r, bool forward, CTextInvalidateRange& ra
                 put(r.text);
             }
             break;
-        default: return false;
+        default:
+            return false;
     }
     range = {};
     range.start_line = r.line;
@@ -540,7 +554,8 @@ void CTextDoc::set_bookmark(int index, bool on) {
 
 std::string CTextDoc::serialized() const {
     static const char* const kSeparators[] = {"\r\n", "\n", "\r"};
-    const std::string_view sep = kSeparators[line_ending_mode_ >= 0 && line_ending_mode_ <= 2 ? line_ending_mode_ : 0];
+    const std::string_view sep =
+        kSeparators[line_ending_mode_ >= 0 && line_ending_mode_ <= 2 ? line_ending_mode_ : 0];
     size_t total = 0;
     for (const auto& l : lines_) total += l->text.size() + sep.size();
     std::string out;
@@ -584,8 +599,8 @@ int CTextDoc::c_entry_state(int index) {
         const int size = static_cast<int>(c_entry_.size());
         int j = cache_lo_ + 1;
         for (; j < size; ++j) {
-            const uint8_t fresh = static_cast<uint8_t>(
-                line_exit_state(*lines_[static_cast<size_t>(j - 1)], kTypeC, c_entry_[static_cast<size_t>(j - 1)]));
+            const uint8_t fresh = static_cast<uint8_t>(line_exit_state(
+                *lines_[static_cast<size_t>(j - 1)], kTypeC, c_entry_[static_cast<size_t>(j - 1)]));
             if (j > cache_hi_ && fresh == c_entry_[static_cast<size_t>(j)]) break;  // in step again
             c_entry_[static_cast<size_t>(j)] = fresh;
             cache_lo_ = j;

@@ -22,7 +22,7 @@ struct TextFileReader;
 enum UpdateHint : int { kHintFullRedraw = 0, kHintRetokenized = 1, kHintEdit = 100 };
 
 class TextDocObserver {
-public:
+  public:
     virtual ~TextDocObserver() = default;
     // `range` is given after undo and redo only; without it, redraw everything.
     virtual void on_document_update(const void* sender, int hint, const CTextInvalidateRange* range) = 0;
@@ -47,7 +47,7 @@ struct SaveOptions {
 enum class SaveResult { kSaved, kCancelled, kFailed };
 
 class CTextDoc {
-public:
+  public:
     explicit CTextDoc(const KeywordDatabase* keywords = nullptr, int tab_length = 4);
     ~CTextDoc();
     CTextDoc(const CTextDoc&) = delete;
@@ -128,7 +128,7 @@ public:
     // agree with the cached states again.
     int c_entry_state(int line);
 
-private:
+  private:
     void set_text(int index, std::string text);
     void insert_line(int index, std::string text);
     void erase_lines(int first, int count);

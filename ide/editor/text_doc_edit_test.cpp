@@ -12,8 +12,8 @@ using Lines = std::vector<std::string>;
 }  // namespace
 
 void PrintTo(const UndoRecord& r, std::ostream* os) {
-    *os << "{kind " << r.kind << ", offset " << r.offset << ", line " << r.line << ", \"" << r.text << "\", \""
-        << r.new_text << "\"}";
+    *os << "{kind " << r.kind << ", offset " << r.offset << ", line " << r.line << ", \"" << r.text
+        << "\", \"" << r.new_text << "\"}";
 }
 
 namespace {
@@ -128,7 +128,8 @@ TEST(Indent, BlockAndOneUndo) {
     doc.set_lines({"a", "", " b", "c", "end"});
     doc.indent_lines(nullptr, 0, 4, false);
     EXPECT_EQ(lines_of(doc), (Lines{"\ta", "", "\t b", "\tc", "end"}));
-    EXPECT_EQ(doc.undo_records().back(), (UndoRecord{kUndoReplace, 0, 0, "a\r\n\r\n b\r\nc\r\n", "\ta\r\n\r\n\t b\r\n\tc\r\n"}));
+    EXPECT_EQ(doc.undo_records().back(),
+              (UndoRecord{kUndoReplace, 0, 0, "a\r\n\r\n b\r\nc\r\n", "\ta\r\n\r\n\t b\r\n\tc\r\n"}));
     doc.undo(nullptr);
     EXPECT_EQ(lines_of(doc), (Lines{"a", "", " b", "c", "end"}));
     doc.redo(nullptr);
@@ -161,12 +162,23 @@ TEST(Indent, BlockEndingAtLastLineUndoesWithoutExtraLine) {
 TEST(ConvertCase, AsciiFullWidthAndDigits) {
     CTextDoc doc;
     // "ａb" in full width a (82 81) and ASCII b, then a second line.
-    doc.set_lines({"x\x82\x81" "b1", "cD"});
+    doc.set_lines(
+        {"x\x82\x81"
+         "b1",
+         "cD"});
     doc.convert_case(nullptr, {1, 0}, {1, 1}, true);
-    EXPECT_EQ(lines_of(doc), (Lines{"x\x82\x60" "B1", "CD"}));
-    EXPECT_EQ(doc.undo_records().back(), (UndoRecord{kUndoReplace, 1, 0, "\x82\x81" "b1\r\nc", "\x82\x60" "B1\r\nC"}));
+    EXPECT_EQ(lines_of(doc), (Lines{"x\x82\x60"
+                                    "B1",
+                                    "CD"}));
+    EXPECT_EQ(doc.undo_records().back(), (UndoRecord{kUndoReplace, 1, 0,
+                                                     "\x82\x81"
+                                                     "b1\r\nc",
+                                                     "\x82\x60"
+                                                     "B1\r\nC"}));
     doc.undo(nullptr);
-    EXPECT_EQ(lines_of(doc), (Lines{"x\x82\x81" "b1", "cD"}));
+    EXPECT_EQ(lines_of(doc), (Lines{"x\x82\x81"
+                                    "b1",
+                                    "cD"}));
     doc.convert_case(nullptr, {4, 0}, {5, 0}, false);  // only a digit
     EXPECT_EQ(doc.undo_records().size(), 1u);
     EXPECT_TRUE(doc.can_undo());
@@ -251,8 +263,8 @@ TEST(Notifications, HintsAndInvalidateRanges) {
 // it was before that edit, and redo replays to the same texts.
 TEST(Robustness, RandomEditsUndoRedoMatchModel) {
     std::mt19937 rng(4242);
-    const std::vector<std::string> pieces = {"a", "Zz", "\t", "  ", "\r\n", "\n", "\r", "\x82\xA0", "x\r\ny",
-                                             "\x82\x81", "(", "//", "q\r\n\r\n"};
+    const std::vector<std::string> pieces = {"a",        "Zz",     "\t",       "  ", "\r\n", "\n",       "\r",
+                                             "\x82\xA0", "x\r\ny", "\x82\x81", "(",  "//",   "q\r\n\r\n"};
     for (int round = 0; round < 60; ++round) {
         CTextDoc doc(nullptr, 1 + static_cast<int>(rng() % 8));
         doc.set_lines({"int main()", "{", "\treturn 0;", "}"});
@@ -274,12 +286,17 @@ TEST(Robustness, RandomEditsUndoRedoMatchModel) {
                     doc.delete_range(nullptr, {o, l}, {static_cast<int>(rng() % 14), l2});
                     break;
                 }
-                case 3: doc.indent_lines(nullptr, l, l + 1 + static_cast<int>(rng() % 3), rng() % 2); break;
+                case 3:
+                    doc.indent_lines(nullptr, l, l + 1 + static_cast<int>(rng() % 3), rng() % 2);
+                    break;
                 case 4:
-                    doc.convert_case(nullptr, {o, l}, {static_cast<int>(rng() % 14), l + static_cast<int>(rng() % 2)},
+                    doc.convert_case(nullptr, {o, l},
+                                     {static_cast<int>(rng() % 14), l + static_cast<int>(rng() % 2)},
                                      rng() % 2);
                     break;
-                case 5: doc.delete_to_word_end(nullptr, {o, l}); break;
+                case 5:
+                    doc.delete_to_word_end(nullptr, {o, l});
+                    break;
             }
             // An operation may push two records (padding, then deletion).
             const size_t pushed = doc.undo_records().size() - before;

@@ -7,7 +7,8 @@
 
 namespace lumora::editor {
 
-const char* const kSaveTempFailedQuestion = "ファイルのテンポラリフォルダへの書き込みが失敗しました。続けますか？";
+const char* const kSaveTempFailedQuestion =
+    "ファイルのテンポラリフォルダへの書き込みが失敗しました。続けますか？";
 const char* const kSaveReadOnlyQuestion = "ファイルが読み取り専用です。上書きしますか？";
 const char* const kSaveFailedMessage = "ファイルの保存に失敗しました。";
 
@@ -32,7 +33,7 @@ SaveResult CTextDoc::save(const SaveCallbacks& ui, const SaveOptions& options, c
 
     // 3: a file without the owner's write permission, or one we may not write,
     // is "read-only"; Yes gives the owner write permission.
-    struct stat st{};
+    struct stat st {};
     if (!path_.empty() && ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
         (!(st.st_mode & S_IWUSR) || ::access(path_.c_str(), W_OK) != 0)) {
         if (!ask(kSaveReadOnlyQuestion)) return SaveResult::kCancelled;

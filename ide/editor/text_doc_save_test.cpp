@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 
 #include "ide/editor/test_util.h"
 #include "ide/editor/text_doc.h"
@@ -75,7 +75,7 @@ TEST_F(SaveFixture, KeepsPermissionsAndWritesThroughLinks) {
     ASSERT_EQ(::symlink("main.c", link.c_str()), 0);
     doc.set_path(link);
     ASSERT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kSaved);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(read_file(path), "new!\r\ntext");
@@ -100,7 +100,7 @@ TEST_F(SaveFixture, ReadOnlyAnsweredYesGivesOwnerWritePermission) {
     EXPECT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kSaved);
     EXPECT_EQ(dialogs.asked, std::vector<std::string>{kSaveReadOnlyQuestion});
     EXPECT_EQ(read_file(path), "new!\r\ntext");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     EXPECT_FALSE(doc.modified());

@@ -21,7 +21,8 @@ struct ByteTables {
     bool plain[256];    // ASCII bytes every pass accepts on their own
     ByteTables() {
         for (int b = 0; b < 256; ++b) {
-            plain[b] = (b >= 0x20 && b <= 0x7E) || b == 0x09 || b == 0x0A || b == 0x0D || b == 0x0C || b == 0x1A;
+            plain[b] =
+                (b >= 0x20 && b <= 0x7E) || b == 0x09 || b == 0x0A || b == 0x0D || b == 0x0C || b == 0x1A;
             single_ok[b] = (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || b == 0x09 || b == 0x0A ||
                            b == 0x0D || b == 0x1A || b == 0x0C;
             special[b] = b == '\n' || b == '\r' || b == 0x0C || b == 0x1A;
@@ -30,7 +31,9 @@ struct ByteTables {
 };
 const ByteTables kTables;
 
-inline uint8_t at(std::string_view s, size_t i) { return static_cast<uint8_t>(s[i]); }
+inline uint8_t at(std::string_view s, size_t i) {
+    return static_cast<uint8_t>(s[i]);
+}
 
 // Index of the first byte at or after `i` that is not plain ASCII text; eight
 // printable bytes at a time where it can.
@@ -57,9 +60,13 @@ size_t skip_plain(std::string_view s, size_t i) {
     return i;
 }
 
-inline bool sjis_pair(uint8_t a, uint8_t b) { return sjis::is_lead(a) && sjis::is_trail(b); }
+inline bool sjis_pair(uint8_t a, uint8_t b) {
+    return sjis::is_lead(a) && sjis::is_trail(b);
+}
 
-inline bool jis_byte(uint8_t b) { return b >= 0x21 && b <= 0x7E; }
+inline bool jis_byte(uint8_t b) {
+    return b >= 0x21 && b <= 0x7E;
+}
 
 bool jis_pair_ok(uint8_t a, uint8_t b) {
     if (!jis_byte(a) || !jis_byte(b)) return false;
@@ -193,7 +200,7 @@ bool TextFileReader::read(const std::string& file_path, std::string* error) {
         return false;
     };
     if (fd < 0) return fail(errno);
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0) return fail(errno);
     if (S_ISDIR(st.st_mode)) return fail(EISDIR);
     // Read straight into the buffer; a file that grows meanwhile is read on.

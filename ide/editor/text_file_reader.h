@@ -43,7 +43,8 @@ struct LineCounts {
 // Calls `emit` for every line (Shift-JIS, without the break) and returns the
 // counts of the three endings. A text ending with a line break yields one more,
 // empty, line; an empty text yields none.
-LineCounts cut_lines(std::string_view contents, int encoding, const std::function<void(std::string_view)>& emit);
+LineCounts cut_lines(std::string_view contents, int encoding,
+                     const std::function<void(std::string_view)>& emit);
 
 // Convenience for tests and small callers.
 std::vector<std::string> cut_lines(std::string_view contents, int encoding, LineCounts* counts = nullptr);

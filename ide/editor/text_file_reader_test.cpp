@@ -96,7 +96,10 @@ TEST(Cutting, LinesAndCounts) {
 }
 
 TEST(Cutting, DropsFormFeedAndEofMarkAndConverts) {
-    EXPECT_EQ(cut_lines("a\x0C" "b\r\n\x1A", kEncodingShiftJis), (std::vector<std::string>{"ab", ""}));
+    EXPECT_EQ(cut_lines("a\x0C"
+                        "b\r\n\x1A",
+                        kEncodingShiftJis),
+              (std::vector<std::string>{"ab", ""}));
     // Shift-JIS pairs whose trail looks like ASCII stay whole.
     EXPECT_EQ(cut_lines("\x83\x5C\n", kEncodingShiftJis)[0], "\x83\x5C");
     // ISO-2022-JP: two-byte mode lasts across the line end.
@@ -109,8 +112,9 @@ TEST(Cutting, DropsFormFeedAndEofMarkAndConverts) {
 TEST(Loading, DocumentFromFileRoundTripsEachEnding) {
     ScratchDir dir;
     const std::vector<std::pair<std::string, int>> files = {
-        {"a\r\nb\r\n", kEndingCrLf}, {"a\nb\n\tc", kEndingLf}, {"a\rb\r", kEndingCr},
-        {"\x82\xA0\x82\xA2\r\nx", kEndingCrLf}, {"", kEndingCrLf}, {"one line", kEndingCrLf}};
+        {"a\r\nb\r\n", kEndingCrLf}, {"a\nb\n\tc", kEndingLf},
+        {"a\rb\r", kEndingCr},       {"\x82\xA0\x82\xA2\r\nx", kEndingCrLf},
+        {"", kEndingCrLf},           {"one line", kEndingCrLf}};
     for (const auto& [bytes, mode] : files) {
         std::string path = dir.file("f.c");
         testing::write_file(path, bytes);
@@ -152,8 +156,8 @@ TEST(Loading, ReadFailuresReportTheSystemText) {
 // quick passes against.
 int reference_encoding(const std::string& s, bool* text) {
     auto single_ok = [](uint8_t b) {
-        return (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || b == 9 || b == 10 || b == 13 || b == 0x1A ||
-               b == 0x0C;
+        return (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || b == 9 || b == 10 || b == 13 ||
+               b == 0x1A || b == 0x0C;
     };
     auto sjis_pair = [&](size_t i) {
         return i + 1 < s.size() && sjis::is_lead(uint8_t(s[i])) && sjis::is_trail(uint8_t(s[i + 1]));
@@ -173,17 +177,36 @@ int reference_encoding(const std::string& s, bool* text) {
             continue;
         }
         if (state == 2 && b == 0x1B) {
-            if (i + 2 >= s.size()) { ok = false; break; }
+            if (i + 2 >= s.size()) {
+                ok = false;
+                break;
+            }
             uint8_t c = uint8_t(s[i + 1]), d = uint8_t(s[i + 2]);
-            if (c == 0x24 && d == 0x42) two = true;
-            else if (c == 0x28 && (d == 0x42 || d == 0x4A)) two = false;
-            else { ok = false; break; }
+            if (c == 0x24 && d == 0x42)
+                two = true;
+            else if (c == 0x28 && (d == 0x42 || d == 0x4A))
+                two = false;
+            else {
+                ok = false;
+                break;
+            }
             i += 3;
             continue;
         }
-        if (state == 2 && two && i + 1 < s.size() && jis_ok(b, uint8_t(s[i + 1]))) { i += 2; continue; }
-        if (state != 2 && sjis_pair(i)) { state = 1; enc = 1; i += 2; continue; }
-        if (!single_ok(b)) { ok = false; break; }
+        if (state == 2 && two && i + 1 < s.size() && jis_ok(b, uint8_t(s[i + 1]))) {
+            i += 2;
+            continue;
+        }
+        if (state != 2 && sjis_pair(i)) {
+            state = 1;
+            enc = 1;
+            i += 2;
+            continue;
+        }
+        if (!single_ok(b)) {
+            ok = false;
+            break;
+        }
         ++i;
     }
     bool euc = true;
@@ -191,16 +214,22 @@ int reference_encoding(const std::string& s, bool* text) {
         uint8_t b = uint8_t(s[i]);
         if (i + 1 < s.size()) {
             uint8_t c = uint8_t(s[i + 1]);
-            if ((b == 0x8E && sjis::is_half_kana(c)) || (b >= 0xA1 && b <= 0xFE && c >= 0xA1 && c <= 0xFE &&
-                                                         jis_ok(b & 0x7F, c & 0x7F))) {
+            if ((b == 0x8E && sjis::is_half_kana(c)) ||
+                (b >= 0xA1 && b <= 0xFE && c >= 0xA1 && c <= 0xFE && jis_ok(b & 0x7F, c & 0x7F))) {
                 i += 2;
                 continue;
             }
         }
-        if (!single_ok(b)) { euc = false; break; }
+        if (!single_ok(b)) {
+            euc = false;
+            break;
+        }
         ++i;
     }
-    if (euc) { enc = 3; ok = true; }
+    if (euc) {
+        enc = 3;
+        ok = true;
+    }
     *text = ok;
     return enc;
 }
@@ -215,7 +244,8 @@ TEST(Robustness, RandomBytesThroughRecognitionAndCutting) {
         size_t len = rng() % 64;
         if (round % 2) bytes = "#include <stdio.h> int main(void)";  // long plain runs first
         for (size_t i = 0; i < len; ++i)
-            bytes.push_back(rng() % 3 == 0 ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()]);
+            bytes.push_back(rng() % 3 == 0 ? static_cast<char>(rng() & 0xFF)
+                                           : alphabet[rng() % alphabet.size()]);
         TextFileReader r = recognised(bytes, "r.c");
         ASSERT_TRUE(r.kind == kKindNotText || r.kind == kKindC);
         bool text = false;

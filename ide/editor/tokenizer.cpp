@@ -6,7 +6,7 @@
 namespace lumora::editor {
 
 const char* const kColourClassNames[kColourClassCount] = {
-    "Default", "C/C++",  "Lumora", "Number", "Kanji",        "Alphabet", "Katakana", "Mark",
+    "Default", "C/C++",  "Lumora", "Number",       "Kanji",   "Alphabet",  "Katakana", "Mark",
     "Space",   "String", "Rem",    "CompileError", "Warning", "LinkError", "Select"};
 
 namespace {
@@ -47,15 +47,22 @@ const SingleTable kSingle;
 
 bool continues(int current, int next, uint8_t next_byte) {
     switch (current) {
-        case 0: return false;
-        case 1: return next == 1 || next == 2;
-        case 2: return next == 1 || next == 2 || (next == 3 && next_byte == '.');
+        case 0:
+            return false;
+        case 1:
+            return next == 1 || next == 2;
+        case 2:
+            return next == 1 || next == 2 || (next == 3 && next_byte == '.');
         case 6:
-        case 7: return next == 6 || next == 7;
+        case 7:
+            return next == 6 || next == 7;
         case 9:
-        case 10: return next == current || next == 14;
-        case 14: return next == 9 || next == 10 || next == 14;
-        default: return next == current;
+        case 10:
+            return next == current || next == 14;
+        case 14:
+            return next == 9 || next == 10 || next == 14;
+        default:
+            return next == current;
     }
 }
 
