@@ -3,7 +3,8 @@
 # lumora_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <seconds>] [SERIAL])
 # A GoogleTest executable whose cases are registered one by one with CTest.
 # Tests see the build's program folder as LUMORA_BIN_DIR and the source tree as
-# LUMORA_SOURCE_DIR, and run with Qt's offscreen platform so no display is needed.
+# LUMORA_SOURCE_DIR. The shared main (tests/support) selects Qt's offscreen
+# platform so no display is needed; a test may define its own main instead.
 # SERIAL keeps the cases of this executable from running beside other tests
 # (for scenarios whose timing suffers when the two cores are busy).
 function(lumora_add_gtest name)
@@ -15,12 +16,12 @@ function(lumora_add_gtest name)
     set(ARG_TIMEOUT 120)
   endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} lumora_test_main lumora_test_leaks GTest::gtest GTest::gmock Threads::Threads)
   target_compile_definitions(${name} PRIVATE
     LUMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     LUMORA_LIB_DIR="${CMAKE_BINARY_DIR}/lib"
     LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1" TIMEOUT ${ARG_TIMEOUT})
+  set(props TIMEOUT ${ARG_TIMEOUT})
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()

@@ -15,8 +15,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Rounded up, so the last fraction of a millisecond is slept, not polled.
 int remaining_ms(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left < 0 ? 0 : static_cast<int>(left);
 }
 

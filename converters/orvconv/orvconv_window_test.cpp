@@ -14,11 +14,6 @@
 #include "converters/orvconv/orv_test_maps.h"
 #include "converters/orvconv/orvconv_window.h"
 
-// Fontconfig keeps its caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 using lumora::orv::OrvWindow;

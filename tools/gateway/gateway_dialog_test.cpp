@@ -26,12 +26,6 @@
 #include "platform/pty_pair.h"
 #include "requests.h"
 
-// Fontconfig keeps a cache for the life of the process, which the leak
-// checker reports at exit; it is not ours to free.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 namespace lumora::gateway {
 namespace {
 
