@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/cp932.h"
 #include "common/sjis.h"
 #include "ide/editor/text_file_reader.h"
@@ -41,6 +45,26 @@ bool whole_buffer_search_ok(const TextFileReader& r, const SearchSettings& s, co
     if (has_dropped_byte(r.contents)) return false;
     if (r.encoding == kEncodingNone || r.encoding == kEncodingShiftJis) return true;
     return r.encoding == kEncodingEucJp && !has_high_byte(r.contents);
+}
+
+// Line breaks in [from, to): CR LF, LF and lone CR each end one line. The
+// byte at `to` must exist (a match starts there), so h[k + 1] is readable.
+size_t count_line_breaks(const char* h, size_t from, size_t to) {
+    size_t breaks = 0;
+    size_t k = from;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    for (; k + 16 <= to; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + k));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + k + 1));
+        const unsigned lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        const unsigned crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned before_lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lf)));
+        breaks += static_cast<size_t>(__builtin_popcount(lfs) + __builtin_popcount(crs & ~before_lf));
+    }
+#endif
+    for (; k < to; ++k) breaks += (h[k] == '\n') | ((h[k] == '\r') & (h[k + 1] != '\n'));
+    return breaks;
 }
 
 // Finds candidate match starts in a file's raw bytes, quickly: exact text
@@ -149,13 +173,8 @@ int search_buffer(const std::string& contents, const SearchSettings& s, LineMatc
     size_t line_start = 0, scan = 0, pos = 0;
     while ((pos = finder.next(pos)) != std::string_view::npos) {
         if (scan < pos) {
-            // Count the line breaks before the match (CR LF, LF and lone CR
-            // each end one line) in a loop the compiler can vectorise.
-            // (pos + 1 < n always holds: a match follows.)
-            size_t breaks = 0;
-            const unsigned char* h = reinterpret_cast<const unsigned char*>(hay.data());
-            for (size_t k = scan; k < pos; ++k)
-                breaks += (h[k] == '\n') | ((h[k] == '\r') & (h[k + 1] != '\n'));
+            const char* h = hay.data();
+            const size_t breaks = count_line_breaks(h, scan, pos);
             if (breaks) {
                 line_no += static_cast<int>(breaks);
                 size_t k = pos;

@@ -311,7 +311,7 @@ TEST(ProjectSearch, BufferSearchMatchesLineSearch) {
                                            "\x82\x81", "\x82\x60", "\t",   " ",  "aB\\", "\x83\x61", "A"};
     for (int round = 0; round < 300; ++round) {
         std::string body;
-        for (int k = 0; k < 12; ++k) body += bits[rng() % bits.size()];
+        for (int k = 0; k < 12 + round % 40; ++k) body += bits[rng() % bits.size()];
         const std::string fast = dir.file("fast.txt"), slow = dir.file("slow.txt");
         testing::write_file(fast, body);
         testing::write_file(slow, body + "\x1A");  // a dropped byte forces cutting into lines

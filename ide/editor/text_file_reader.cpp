@@ -7,6 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/sjis.h"
 
 namespace lumora::editor {
@@ -35,11 +39,28 @@ inline uint8_t at(std::string_view s, size_t i) {
     return static_cast<uint8_t>(s[i]);
 }
 
-// Index of the first byte at or after `i` that is not plain ASCII text; eight
-// printable bytes at a time where it can.
+// Index of the first byte at or after `i` that is not plain ASCII text; many
+// bytes at a time where it can.
 size_t skip_plain(std::string_view s, size_t i) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
     const size_t n = s.size();
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(0x20), del = _mm_set1_epi8(0x7F);
+    const __m128i tab = _mm_set1_epi8(0x09), lf = _mm_set1_epi8(0x0A), ff = _mm_set1_epi8(0x0C);
+    const __m128i cr = _mm_set1_epi8(0x0D), eof = _mm_set1_epi8(0x1A);
+    while (i + 16 <= n) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        // Signed compare: bytes of 0x80 and above count as "below 0x20" too.
+        const __m128i low = _mm_cmplt_epi8(v, space);
+        const __m128i allowed = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, ff)), _mm_cmpeq_epi8(v, eof)));
+        const __m128i bad = _mm_or_si128(_mm_andnot_si128(allowed, low), _mm_cmpeq_epi8(v, del));
+        const int mask = _mm_movemask_epi8(bad);
+        if (mask) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        i += 16;
+    }
+#else
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
     while (i + 8 <= n) {
         uint64_t w;
         std::memcpy(&w, s.data() + i, 8);
@@ -56,6 +77,7 @@ size_t skip_plain(std::string_view s, size_t i) {
         }
         i += 8;
     }
+#endif
     while (i < n && kTables.plain[at(s, i)]) ++i;
     return i;
 }
