@@ -48,6 +48,21 @@ TEST(Recognition, EncodingsAndVerdicts) {
     EXPECT_EQ(recognised("\ta\r\n\x0C\x1A").kind, kKindText);
 }
 
+TEST(Recognition, ControlBytesAnywhereInLongPlainRuns) {
+    for (size_t at = 0; at < 48; ++at) {
+        for (char bad : {'\x00', '\x7F', '\x08', '\x1F', '\x80', '\xFF'}) {
+            std::string s(48, 'a');
+            s[at] = bad;
+            EXPECT_EQ(recognised(s).kind, kKindNotText) << at << " " << int(uint8_t(bad));
+        }
+        for (char ok : {'\t', '\n', '\r', '\x0C', '\x1A', ' ', '~'}) {
+            std::string s(48, 'a');
+            s[at] = ok;
+            EXPECT_EQ(recognised(s).kind, kKindText) << at << " " << int(ok);
+        }
+    }
+}
+
 TEST(Recognition, HalfWidthKatakanaOnlyReadsAsEuc) {
     TextFileReader r = recognised("\xB1\xB2\n");
     EXPECT_EQ(r.encoding, kEncodingEucJp);
