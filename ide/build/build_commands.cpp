@@ -89,6 +89,18 @@ std::string pack_command(const BuildFolders& folders, std::string_view name) {
            ".cf";
 }
 
+std::string file_entry_path(std::string_view project_folder, std::string_view output_folder,
+                            std::string_view name, PathStyle style) {
+    const char sep = platform::separator(style);
+    std::string path(project_folder);
+    path.push_back(sep);
+    path.append(output_folder);
+    if (path.back() != sep) path.push_back(sep);
+    path.append(name);
+    path.append(".fx");
+    return path;
+}
+
 std::string elapsed_text(long long s) {
     if (s < 0) s = 0;  // a clock set back during the build
     const long long hours = s / 3600 - (s / 86400) * 24;

@@ -47,6 +47,12 @@ std::string link_command(const BuildFolders& folders, std::string_view link_opti
 std::string convert_command(const BuildFolders& folders, std::string_view name);
 std::string pack_command(const BuildFolders& folders, std::string_view name);
 
+// The file entry the packing step writes and the transfer sends: project
+// folder, separator, output folder, a separator unless the text already ends
+// with one, then {name}.fx.
+std::string file_entry_path(std::string_view project_folder, std::string_view output_folder,
+                            std::string_view name, platform::PathStyle style);
+
 // "%02d:%02d:%02d" of an elapsed time: hours wrap at a day, as the build's
 // closing line has always shown them.
 std::string elapsed_text(long long total_seconds);

@@ -31,6 +31,22 @@ bool earlier(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
+struct timespec wall_clock() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+// True when `path` was written at `since` or later. File times come from a
+// coarser clock than clock_gettime, so a second of slack is allowed; an
+// entry left by an earlier build is older than that.
+bool written_since(const std::string& path, struct timespec since) {
+    const FileTime t = file_time(path);
+    if (!t.exists) return false;
+    since.tv_sec -= 1;
+    return !earlier(t.mtime, since);
+}
+
 const std::string& compiling_line() {
     static const std::string line = cp932::from_utf8("ｺﾝﾊﾟｲﾙ中...");
     return line;
@@ -174,6 +190,8 @@ BuildResult Builder::build(BuildKind kind) {
             r.linked = true;
 
         if (r.linked && r.errors == 0) {
+            const std::string entry = file_entry_path(folders.project, record.output_folder, name, style);
+            const struct timespec before = wall_clock();
             const ToolOutcome convert = run_tool(convert_command(folders, name));
             if (convert == ToolOutcome::Cancelled) {
                 cancelled = true;
@@ -188,6 +206,7 @@ BuildResult Builder::build(BuildKind kind) {
                 else
                     r.packed = true;
             }
+            r.entry_written = r.packed && written_since(entry, before);
         }
     }
     r.cancelled = cancelled;
@@ -198,10 +217,11 @@ BuildResult Builder::build(BuildKind kind) {
           ", Warning = " + std::to_string(r.warnings));
     refresh();
 
-    // A tool that could not start left no fresh file entry behind; sending
-    // the one of an earlier build would run old code, so that build does not
-    // transfer either.
-    if (r.errors == 0 && !cancelled && !failed && record.auto_transfer && hooks_.transfer_and_run) {
+    // A tool that could not start, or a packing step that wrote nothing,
+    // leaves no fresh file entry; sending the one of an earlier build would
+    // run old code on the console, so such a build does not transfer.
+    if (r.errors == 0 && !cancelled && !failed && r.entry_written && record.auto_transfer &&
+        hooks_.transfer_and_run) {
         r.transfer_attempted = true;
         r.transfer_ok = hooks_.transfer_and_run();
     }

@@ -52,17 +52,19 @@ struct BuildResult {
     int errors = 0;
     int warnings = 0;
     bool cancelled = false;
-    bool tool_failed = false;  // a tool could not be started
-    int compiled = 0;          // compile runs started
-    bool linked = false;       // the link ran (started, not cancelled)
-    bool packed = false;       // the pack step ran
+    bool tool_failed = false;    // a tool could not be started
+    int compiled = 0;            // compile runs started
+    bool linked = false;         // the link ran (started, not cancelled)
+    bool packed = false;         // the pack step ran
+    bool entry_written = false;  // ...and left a file entry from this build
     bool transfer_attempted = false;
     bool transfer_ok = false;  // transfer and run both succeeded
 
     // Every step asked for went through: no error, nothing cancelled or
     // unable to start, and the transfer (when one was made) succeeded.
     bool succeeded() const {
-        return started && errors == 0 && !cancelled && !tool_failed && (!transfer_attempted || transfer_ok);
+        return started && errors == 0 && !cancelled && !tool_failed && entry_written &&
+               (!transfer_attempted || transfer_ok);
     }
 };
 

@@ -184,6 +184,26 @@ TEST_F(BuilderTest, AutomaticTransferFollowsOnlyACleanBuild) {
     EXPECT_EQ(got.back(), "Build Time = 01:02:03 : Error = 0, Warning = 0");
 }
 
+// The packing step's own errors are not counted, but its file entry must be
+// from this build before anything is sent.
+TEST_F(BuilderTest, StaleFileEntryIsNeverTransferred) {
+    doc_->record().auto_transfer = true;
+    Builder builder(*doc_, settings_, hooks_);
+    ASSERT_TRUE(builder.build(BuildKind::Normal).succeeded());
+    ASSERT_EQ(transfers_, 1);
+    const auto old_time = fs::last_write_time(folder_ / "demo.fx") - std::chrono::hours(1);
+    fs::last_write_time(folder_ / "demo.fx", old_time);
+
+    fs::remove(folder_ / "demo.cf");  // hdrpack now fails and writes nothing
+    BuildResult r = builder.build(BuildKind::Full);
+    EXPECT_TRUE(r.packed);
+    EXPECT_EQ(r.errors, 0) << "the packer's complaint is not counted";
+    EXPECT_FALSE(r.entry_written);
+    EXPECT_FALSE(r.succeeded());
+    EXPECT_EQ(transfers_, 1) << "the old file entry was sent";
+    EXPECT_EQ(fs::last_write_time(folder_ / "demo.fx"), old_time);
+}
+
 TEST_F(BuilderTest, CancelFromThePumpStopsTheBuild) {
     ::setenv("LUMORA_STANDIN_SLEEP", "sc:30", 1);
     bool saw_flags = false;

@@ -1,6 +1,7 @@
 #include "ide/transfer/transfer_commands.h"
 
 #include "common/cp932.h"
+#include "ide/build/build_commands.h"
 #include "platform/path_style.h"
 
 namespace lumora::ide {
@@ -44,10 +45,8 @@ class Session {
 
 std::string file_entry_path(const CKelvaneDoc& doc) {
     const platform::PathStyle style = doc.path_style();
-    const char sep = platform::separator(style);
-    std::string path = doc.project_folder() + sep + doc.record().output_folder;
-    if (path.empty() || path.back() != sep) path.push_back(sep);
-    return path + platform::name_from_sjis(doc.record().name, style) + ".fx";
+    return file_entry_path(doc.project_folder(), doc.record().output_folder,
+                           platform::name_from_sjis(doc.record().name, style), style);
 }
 
 bool transfer(CKelvaneDoc& doc, const TransferHooks& hooks) {
