@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
+#include "common/file_bytes.h"
 #include "devlink/messages.h"
 #include "devlink/xmodem.h"
 #include "platform/com_name.h"
@@ -14,19 +14,6 @@
 namespace lumora::devlink {
 
 namespace {
-
-std::optional<std::vector<uint8_t>> read_whole_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return data;
-}
-
-std::string base_name(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The status code of a line: the digits before the first space, when only
 // digits come before it. nullopt when the line is not a status line.
@@ -43,7 +30,7 @@ std::optional<int> ide_status_code(const std::string& line) {
 }  // namespace
 
 std::optional<EntryFile> load_entry_file(const std::string& path) {
-    auto data = read_whole_file(path);
+    auto data = read_file_bytes(path);
     if (!data) return std::nullopt;
     EntryFile file;
     if (has_header(*data)) {
@@ -55,7 +42,7 @@ std::optional<EntryFile> load_entry_file(const std::string& path) {
     }
     struct stat st {};
     std::time_t mtime = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : std::time(nullptr);
-    file.entry = build_plain_entry(base_name(path), data->size(), mtime, EntryFlavor::Ide);
+    file.entry = build_plain_entry(path_base_name(path), data->size(), mtime, EntryFlavor::Ide);
     file.body = std::move(*data);
     return file;
 }
@@ -70,7 +57,7 @@ std::optional<std::string> program_name_of_file(const std::string& path) {
         if (auto entry = read_entry(head)) return entry->name();
         return std::nullopt;
     }
-    std::string name = base_name(path);
+    std::string name(path_base_name(path));
     if (name.size() > kNameWidth) name.resize(kNameWidth);
     return name;
 }

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
+#include "common/file_bytes.h"
 #include "ide/project/archive_text.h"
 
 namespace lumora::ide {
@@ -131,17 +131,12 @@ ProjectLoadResult load_project_file(const std::string& given_path, PathStyle sty
         result.error = ProjectFileError::CannotOpen;
         return result;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    auto bytes = read_file_bytes(path);
+    if (!bytes) {
         result.error = ProjectFileError::CannotOpen;
         return result;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        result.error = ProjectFileError::CannotOpen;
-        return result;
-    }
-    return decode_project(bytes, platform::folder_of(path, style), style);
+    return decode_project(*bytes, platform::folder_of(path, style), style);
 }
 
 ProjectFileError save_project_file(const ProjectRecord& record, const std::string& given_path,

@@ -11,12 +11,11 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/file_bytes.h"
 #include "platform/pty_pair.h"
 #include "platform/serial_port.h"
 #include "testkit/vconsole/capture_sender.h"
@@ -75,21 +74,8 @@ void remove_link(const std::string& link, const std::string& target) {
     if (target == buf) ::unlink(link.c_str());  // only our own link
 }
 
-std::optional<std::vector<uint8_t>> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return data;
-}
-
-std::string base_name(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int send_capture(int fd, const Options& o) {
-    auto file = read_file(o.capture_file);
+    auto file = read_file_bytes(o.capture_file);
     if (!file) {
         say("cannot read " + o.capture_file + ": " + std::strerror(errno));
         return 1;
@@ -98,7 +84,7 @@ int send_capture(int fd, const Options& o) {
         if (o.verbose) say("note: " + o.capture_file + " does not look like a BMP; sending it anyway");
     }
     std::string error;
-    std::string name = o.capture_name.empty() ? base_name(o.capture_file) : o.capture_name;
+    std::string name = o.capture_name.empty() ? std::string(path_base_name(o.capture_file)) : o.capture_name;
     auto entry = build_capture_entry(*file, name, std::time(nullptr), &error);
     if (!entry) {
         say(o.capture_file + ": " + error);
