@@ -9,10 +9,6 @@
 
 namespace lumora::ide {
 
-const std::array<const char*, kColourClassCount> kColourClassNames = {
-    "Default", "C/C++",  "Lumora", "Number",       "Kanji",   "Alphabet",  "Katakana", "Mark",
-    "Space",   "String", "Rem",    "CompileError", "Warning", "LinkError", "Select",
-};
 const std::array<uint32_t, kColourClassCount> kDefaultTextColours = {
     0x000000, 0xFF0000, 0xFF00FF, 0x0000FF, 0x000000, 0x000000, 0x000000, 0x000000,
     0x000000, 0x0000FF, 0x008000, 0x0000C0, 0xC00000, 0x000080, 0xFFFFFF,

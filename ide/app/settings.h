@@ -8,36 +8,16 @@
 #include <string>
 
 #include "ide/app/recent_list.h"
+#include "ide/colour_class.h"
 #include "platform/path_style.h"
 #include "platform/settings_store.h"
 
 namespace lumora::ide {
 
-inline constexpr int kColourClassCount = 15;
-// Value names of the colour classes, in index order.
-extern const std::array<const char*, kColourClassCount> kColourClassNames;
 extern const std::array<uint32_t, kColourClassCount> kDefaultTextColours;
 extern const std::array<uint32_t, kColourClassCount> kDefaultBackgroundColours;
 // Background meaning "use the system window colour".
 inline constexpr uint32_t kNoBackground = 0xFFFFFFFFu;
-
-enum ColourClass : int {
-    kColourDefault = 0,
-    kColourCpp = 1,
-    kColourLumora = 2,
-    kColourNumber = 3,
-    kColourKanji = 4,
-    kColourAlphabet = 5,
-    kColourKatakana = 6,
-    kColourMark = 7,
-    kColourSpace = 8,
-    kColourString = 9,
-    kColourRem = 10,
-    kColourCompileError = 11,
-    kColourWarning = 12,
-    kColourLinkError = 13,
-    kColourSelect = 14,
-};
 
 struct WindowRect {
     int left = 0;

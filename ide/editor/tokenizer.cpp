@@ -5,10 +5,6 @@
 
 namespace lumora::editor {
 
-const char* const kColourClassNames[kColourClassCount] = {
-    "Default", "C/C++",  "Lumora", "Number",       "Kanji",   "Alphabet",  "Katakana", "Mark",
-    "Space",   "String", "Rem",    "CompileError", "Warning", "LinkError", "Select"};
-
 namespace {
 
 int double_byte_class(unsigned code) {

@@ -7,33 +7,18 @@
 #include <string_view>
 #include <vector>
 
+#include "ide/colour_class.h"
 #include "ide/editor/text_line.h"
 
 namespace lumora::editor {
 
 class KeywordDatabase;
 
-// Colour class indices shared by the editor and the output window.
-enum ColourClass : int {
-    kColourDefault = 0,
-    kColourCpp = 1,
-    kColourLumora = 2,
-    kColourNumber = 3,
-    kColourKanji = 4,
-    kColourAlphabet = 5,
-    kColourKatakana = 6,
-    kColourMark = 7,
-    kColourSpace = 8,
-    kColourString = 9,
-    kColourRem = 10,
-    kColourCompileError = 11,
-    kColourWarning = 12,
-    kColourLinkError = 13,
-    kColourSelect = 14,
-};
-inline constexpr int kColourClassCount = 15;
-// Names as stored in the settings, by index.
-extern const char* const kColourClassNames[kColourClassCount];
+// Colour classes are the IDE's own, shared with the settings and the output window.
+using enum ide::ColourClass;
+using ide::ColourClass;
+using ide::kColourClassCount;
+using ide::kColourClassNames;
 
 struct CharClass {
     int cls = 0;     // 0-14, see classify_char
