@@ -32,7 +32,7 @@ class OrvConvert : public ::testing::Test {
     // Writes the map and its mapinfo.dat, reads the fields as the window
     // does, converts.
     ConvertResult run(const orvtest::Reference& ref, const Bytes* map_override = nullptr) {
-        orvtest::write_file(in("map.fr"), map_override ? *map_override : orvtest::make_map(ref.spec));
+        orvtest::write_file(in("map.fr"), map_override ? *map_override : orvtest::make_map(ref.shape));
         orvtest::write_text(in("mapinfo.dat"), ref.mapinfo);
         const auto info = lumora::orv::read_mapinfo(in("map.fr"));
         EXPECT_TRUE(info.ok) << info.message;
@@ -55,7 +55,7 @@ class OrvConvert : public ::testing::Test {
     }
     // The data files hold the tile data cut at piece boundaries.
     void expect_pieces(const orvtest::Reference& ref, size_t piece) {
-        const Bytes tiles = orvtest::tiles_of(ref.spec);
+        const Bytes tiles = orvtest::tiles_of(ref.shape);
         const size_t files = tiles.size() / piece + 1;
         for (size_t k = 0; k < files; ++k) {
             const size_t from = k * piece, n = std::min(piece, tiles.size() - from);
@@ -130,7 +130,7 @@ TEST_F(OrvConvert, TooLargeIsRefusedWithoutTouchingEarlierOutput) {
 
 TEST_F(OrvConvert, UnusableInputIsRefusedBeforeAnyOutput) {
     const auto ref = orvtest::small_map();
-    const Bytes good = orvtest::make_map(ref.spec);
+    const Bytes good = orvtest::make_map(ref.shape);
     struct Case {
         const char* what;
         Bytes map;
@@ -222,7 +222,7 @@ TEST_F(OrvConvert, FailedWritesAreReported) {
 
 TEST_F(OrvConvert, DamagedMapsNeverReadOrWriteOutOfBounds) {
     const auto ref = orvtest::small_map();
-    const Bytes good = orvtest::make_map(ref.spec);
+    const Bytes good = orvtest::make_map(ref.shape);
     orvtest::write_text(in("mapinfo.dat"), ref.mapinfo);
     const auto fields = lumora::orv::read_mapinfo(in("map.fr")).fields;
     std::mt19937 rng(4242);

@@ -5,7 +5,7 @@
 
 namespace orvtest {
 
-Bytes make_map(const MapSpec& s) {
+Bytes make_map(const MapShape& s) {
     Bytes out = {0x10, 0x11, 0x12, 0x13, 0x14,       0x15, 0x16, 0x17, s.w,
                  s.h,  0xA0, 0xA1, 0xA2, s.palettes, s.c0, s.c1, 0xB0, 0xB1};
     const size_t palette = s.c1 >= s.c0 ? size_t{s.palettes} * (s.c1 - s.c0) * 2 : 0;
@@ -16,7 +16,7 @@ Bytes make_map(const MapSpec& s) {
     return out;
 }
 
-Bytes tiles_of(const MapSpec& s) {
+Bytes tiles_of(const MapShape& s) {
     Bytes tiles(s.tile_bytes);
     for (size_t i = 0; i < tiles.size(); ++i) tiles[i] = static_cast<uint8_t>(i * 13 + (i >> 8));
     return tiles;
@@ -57,7 +57,7 @@ void write_text(const std::string& path, const std::string& text) {
 
 Reference small_map() {
     Reference r;
-    r.spec = {4, 3, 2, 1, 4, 384};
+    r.shape = {4, 3, 2, 1, 4, 384};
     r.mapinfo = mapinfo_text("35.7", "139.6", "35.6", "139.8", "40", "24");
     r.header_file = from_hex(
         "10111213141516170403A0A1A2020104B0B101000002BF6319001C4563008B5119003C626300000120D8C65E201D34121C45"
@@ -68,7 +68,7 @@ Reference small_map() {
 
 Reference date_line_map() {
     Reference r;
-    r.spec = {2, 2, 1, 0, 2, 64};
+    r.shape = {2, 2, 1, 0, 2, 64};
     r.mapinfo = mapinfo_text("10.5", "170.001614", "-5.25", "190.001614", "16", "20");
     r.header_file = from_hex(
         "10111213141516170202A0A1A2010002B0B1010000043A7807008EE378007882FEFF721C87FF010178E3E4FF1CC7C2F58EE3"
@@ -79,7 +79,7 @@ Reference date_line_map() {
 
 Reference absolute_map() {
     Reference r;
-    r.spec = {3, 2, 1, 0, 1, 192};
+    r.shape = {3, 2, 1, 0, 1, 192};
     r.mapinfo = mapinfo_text("1500000.25", "5000000.75", "1400000.5", "5300000.001614", "30", "16");
     r.absolute = true;
     r.header_file = from_hex(
@@ -91,7 +91,7 @@ Reference absolute_map() {
 
 Reference wide_map(size_t tile_bytes) {
     Reference r;
-    r.spec = {8, 2, 1, 2, 4, tile_bytes};
+    r.shape = {8, 2, 1, 2, 4, tile_bytes};
     r.mapinfo = mapinfo_text("35.0", "135.0", "34.5", "135.5", "64", "16");
     r.header_file = from_hex(
         "10111213141516170802A0A1A2010204B0B10100000151E41800B4FF5F004B891800BA5A60000001CB712CC7065B065BB4FF"
@@ -106,7 +106,7 @@ Reference wide_map(size_t tile_bytes) {
 
 Reference narrow_map(size_t tile_bytes) {
     Reference r;
-    r.spec = {3, 1, 0, 0, 0, tile_bytes};
+    r.shape = {3, 1, 0, 0, 0, tile_bytes};
     r.mapinfo = mapinfo_text("35.0", "135.0", "34.5", "135.5", "24", "8");
     r.header_file = from_hex(
         "10111213141516170301A0A1A2000000B0B10100AA0251E41800B4FF5F004B891800BA5A600000011EDA588E065B065BB4FF"

@@ -12,14 +12,14 @@ namespace orvtest {
 
 using Bytes = std::vector<uint8_t>;
 
-struct MapSpec {
+struct MapShape {
     uint8_t w = 4, h = 3, palettes = 2, c0 = 1, c1 = 4;
     size_t tile_bytes = 384;
 };
 
-Bytes make_map(const MapSpec& spec);
-// The tile-data part of make_map(spec).
-Bytes tiles_of(const MapSpec& spec);
+Bytes make_map(const MapShape& shape);
+// The tile-data part of make_map(shape).
+Bytes tiles_of(const MapShape& shape);
 
 // A 12-line mapinfo.dat (CR LF line ends) with lines 6-11 as given.
 std::string mapinfo_text(const std::string& lu_lat, const std::string& lu_lon, const std::string& rd_lat,
@@ -34,7 +34,7 @@ void write_text(const std::string& path, const std::string& text);
 // Reference maps: the resource, its mapinfo.dat and the whole ORVMAPA.fr
 // expected from it (worked out independently of the converter).
 struct Reference {
-    MapSpec spec;
+    MapShape shape;
     std::string mapinfo;
     bool absolute = false;
     Bytes header_file;

@@ -35,7 +35,7 @@ class OrvHeadless : public ::testing::Test {
     void place(const orvtest::Reference& ref, const QString& folder) {
         QDir().mkpath(dir.filePath(folder));
         orvtest::write_file(dir.filePath(folder + QStringLiteral("/map.fr")).toStdString(),
-                            orvtest::make_map(ref.spec));
+                            orvtest::make_map(ref.shape));
         orvtest::write_text(dir.filePath(folder + QStringLiteral("/mapinfo.dat")).toStdString(), ref.mapinfo);
     }
     orvtest::Bytes read(const char* name) {
@@ -51,7 +51,7 @@ TEST_F(OrvHeadless, ConvertsIntoCurrentFolder) {
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty());
     EXPECT_EQ(read("ORVMAPA.fr"), ref.header_file);
-    const auto tiles = orvtest::tiles_of(ref.spec);
+    const auto tiles = orvtest::tiles_of(ref.shape);
     EXPECT_EQ(read("ORVMAPB1.fr"), orvtest::Bytes(tiles.begin(), tiles.begin() + 65536));
     EXPECT_EQ(read("ORVMAPB2.fr"), orvtest::Bytes(tiles.begin() + 65536, tiles.end()));
 }

@@ -41,7 +41,7 @@ class OrvWindowTest : public ::testing::Test {
     QString edit(const char* name) { return find<QLineEdit>(name)->text(); }
     QString place(const orvtest::Reference& ref) {
         const QString fr = in.filePath(QStringLiteral("map.fr"));
-        orvtest::write_file(fr.toStdString(), orvtest::make_map(ref.spec));
+        orvtest::write_file(fr.toStdString(), orvtest::make_map(ref.shape));
         orvtest::write_text(in.filePath(QStringLiteral("mapinfo.dat")).toStdString(), ref.mapinfo);
         return fr;
     }
@@ -105,7 +105,7 @@ TEST_F(OrvWindowTest, ChoosingFileFillsFieldsAndStartConverts) {
     QTest::mouseClick(find<QPushButton>("btnStart"), Qt::LeftButton);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(output("ORVMAPA.fr"), ref.header_file);
-    EXPECT_EQ(output("ORVMAPB1.fr"), orvtest::tiles_of(ref.spec));
+    EXPECT_EQ(output("ORVMAPB1.fr"), orvtest::tiles_of(ref.shape));
 }
 
 TEST_F(OrvWindowTest, AbsoluteModeAndEditedCorners) {
@@ -137,7 +137,7 @@ TEST_F(OrvWindowTest, ProblemsAreReportedAndTheWindowStays) {
 
     QDir().mkpath(in.filePath(QStringLiteral("other")));
     next_choice = in.filePath(QStringLiteral("other/lonely.fr"));  // no mapinfo.dat beside it
-    orvtest::write_file(next_choice.toStdString(), orvtest::make_map(orvtest::small_map().spec));
+    orvtest::write_file(next_choice.toStdString(), orvtest::make_map(orvtest::small_map().shape));
     QTest::mouseClick(find<QPushButton>("btnFile"), Qt::LeftButton);
     EXPECT_EQ(errors, QStringList{QStringLiteral("座標 ファイルを開けません")});
     EXPECT_TRUE(find<QPushButton>("btnStart")->isEnabled());

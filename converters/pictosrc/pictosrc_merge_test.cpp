@@ -73,12 +73,12 @@ TEST(PictosrcMerge, IncrementalMatchesStraightforwardOnRandomLists) {
     for (int round = 0; round < 60; ++round) {
         const int count = 17 + static_cast<int>(rng() % 60);
         const int spread = 1 + static_cast<int>(rng() % 16);  // small spread: many equal keys and costs
-        std::vector<std::vector<Key>> spec;
+        std::vector<std::vector<Key>> palette_keys;
         for (int i = 0; i < count; ++i) {
-            spec.emplace_back();
+            palette_keys.emplace_back();
             const int colours = 1 + static_cast<int>(rng() % 15);
             for (int c = 0; c < colours; ++c)
-                spec.back().push_back(Key{static_cast<uint8_t>(rng() % spread), static_cast<uint8_t>(rng() % spread),
+                palette_keys.back().push_back(Key{static_cast<uint8_t>(rng() % spread), static_cast<uint8_t>(rng() % spread),
                                           static_cast<uint8_t>(rng() % 3)});
         }
         std::vector<std::vector<Key>> results[2];
@@ -89,7 +89,7 @@ TEST(PictosrcMerge, IncrementalMatchesStraightforwardOnRandomLists) {
             std::mt19937 pixel_rng(static_cast<unsigned>(round));  // same pixel counts for both methods
             int32_t at = 0;
             std::vector<ColorSet> list;
-            for (const auto& keys : spec) {
+            for (const auto& keys : palette_keys) {
                 list.emplace_back();
                 for (Key k : keys) {
                     list.back().push_back(Entry{k, 0, -1, -1});

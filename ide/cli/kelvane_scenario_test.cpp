@@ -72,8 +72,8 @@ class Kelvane : public ::testing::Test {
         ASSERT_EQ(created.status, 0) << created.dump();
     }
 
-    testing::ChildSpec spec(const Lines& args, const Lines& extra_env) {
-        testing::ChildSpec s;
+    testing::ChildOptions launch(const Lines& args, const Lines& extra_env) {
+        testing::ChildOptions s;
         s.argv = {kKelvane};
         s.argv.insert(s.argv.end(), args.begin(), args.end());
         s.env = env_;
@@ -85,7 +85,7 @@ class Kelvane : public ::testing::Test {
 
     Outcome kelvane(const Lines& args, const Lines& extra_env = {}) {
         Outcome o;
-        auto child = testing::Child::start(spec(args, extra_env));
+        auto child = testing::Child::start(launch(args, extra_env));
         if (!child) return o;
         auto status = child->wait(120000);
         o.status = status ? *status : -1;
@@ -113,7 +113,7 @@ class Kelvane : public ::testing::Test {
     }
 
     std::optional<testing::Child> start_console() {
-        testing::ChildSpec s;
+        testing::ChildOptions s;
         s.argv = {kBin + "/vconsole", "--pty", link_, "--store", store_};
         fs::create_directories(store_);
         auto child = testing::Child::start(s);
@@ -287,7 +287,7 @@ TEST_F(Kelvane, FoldersComeFromTheStoredSettings) {
 
 TEST_F(Kelvane, CtrlCCancelsTheRunningTool) {
     auto child = testing::Child::start(
-        spec({"--build", lmp_, "--platform-folder", kSdk, "--compiler-folder", kCompiler},
+        launch({"--build", lmp_, "--platform-folder", kSdk, "--compiler-folder", kCompiler},
              {"LUMORA_STANDIN_SLEEP=sc:60"}));
     ASSERT_TRUE(child);
     ASSERT_TRUE(child->wait_for_line("demo.c -> demo.Obj", 30000));
@@ -424,7 +424,7 @@ namespace {
 
 TEST(DemoBuildCycle, RunsTheWholeCycleAndCleansUp) {
     testing::TempDir tmp;
-    testing::ChildSpec s;
+    testing::ChildOptions s;
     s.argv = {std::string(LUMORA_SOURCE_DIR) + "/scripts/demo-build-cycle", kBin};
     s.env = {"TMPDIR=" + tmp.path()};
     s.capture_stderr = true;

@@ -57,9 +57,9 @@ class TransferTest : public ::testing::Test {
         std::vector<std::string> argv = {kBin + "/vconsole", "--pty", link_, "--store", store_};
         argv.insert(argv.end(), extra.begin(), extra.end());
         fs::create_directories(store_);
-        testing::ChildSpec spec;
-        spec.argv = argv;
-        auto child = testing::Child::start(spec);
+        testing::ChildOptions launch;
+        launch.argv = argv;
+        auto child = testing::Child::start(launch);
         if (!child || !child->wait_for_line("ready", 10000)) return std::nullopt;
         hooks_.device = link_;
         return child;

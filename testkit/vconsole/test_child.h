@@ -18,7 +18,7 @@
 
 namespace lumora::testing {
 
-struct ChildSpec {
+struct ChildOptions {
     std::vector<std::string> argv;
     std::string line_device;       // when set: standard input and output are this device (sx, rx)
     std::string workdir;           // when set: the child starts there
@@ -29,27 +29,27 @@ struct ChildSpec {
 
 class Child {
   public:
-    static std::optional<Child> start(const ChildSpec& spec) {
+    static std::optional<Child> start(const ChildOptions& launch) {
         int out[2] = {-1, -1}, err[2] = {-1, -1};
-        const bool cap_out = spec.capture_stdout && spec.line_device.empty();
+        const bool cap_out = launch.capture_stdout && launch.line_device.empty();
         if (cap_out && ::pipe(out) != 0) return std::nullopt;
-        if (spec.capture_stderr && ::pipe(err) != 0) return std::nullopt;
+        if (launch.capture_stderr && ::pipe(err) != 0) return std::nullopt;
         pid_t pid = ::fork();
         if (pid < 0) return std::nullopt;
         if (pid == 0) {
-            if (!spec.workdir.empty() && ::chdir(spec.workdir.c_str()) != 0) ::_exit(126);
-            if (!spec.line_device.empty()) {
-                int fd = ::open(spec.line_device.c_str(), O_RDWR | O_NOCTTY);
+            if (!launch.workdir.empty() && ::chdir(launch.workdir.c_str()) != 0) ::_exit(126);
+            if (!launch.line_device.empty()) {
+                int fd = ::open(launch.line_device.c_str(), O_RDWR | O_NOCTTY);
                 if (fd < 0) ::_exit(126);
                 ::dup2(fd, 0);
                 ::dup2(fd, 1);
                 if (fd > 1) ::close(fd);
             }
             if (cap_out) ::dup2(out[1], 1);
-            if (spec.capture_stderr) ::dup2(err[1], 2);
-            for (const auto& e : spec.env) ::putenv(const_cast<char*>(e.c_str()));
+            if (launch.capture_stderr) ::dup2(err[1], 2);
+            for (const auto& e : launch.env) ::putenv(const_cast<char*>(e.c_str()));
             std::vector<char*> args;
-            for (const auto& a : spec.argv) args.push_back(const_cast<char*>(a.c_str()));
+            for (const auto& a : launch.argv) args.push_back(const_cast<char*>(a.c_str()));
             args.push_back(nullptr);
             ::execvp(args[0], args.data());
             ::_exit(127);
@@ -60,7 +60,7 @@ class Child {
             ::close(out[1]);
             c.out_ = out[0];
         }
-        if (spec.capture_stderr) {
+        if (launch.capture_stderr) {
             ::close(err[1]);
             c.err_ = err[0];
         }

@@ -19,7 +19,7 @@ namespace lumora::vconsole {
 namespace {
 
 using testing::Child;
-using testing::ChildSpec;
+using testing::ChildOptions;
 using testing::TempDir;
 
 const std::string kVconsole = LUMORA_BIN_DIR "/vconsole";
@@ -90,11 +90,11 @@ struct Vconsole {
 
     bool start(std::vector<std::string> extra) {
         link = dir / "COM1";
-        ChildSpec spec;
-        spec.argv = {kVconsole, "--pty", link};
-        spec.argv.insert(spec.argv.end(), extra.begin(), extra.end());
-        spec.capture_stderr = true;
-        child = Child::start(spec);
+        ChildOptions launch;
+        launch.argv = {kVconsole, "--pty", link};
+        launch.argv.insert(launch.argv.end(), extra.begin(), extra.end());
+        launch.capture_stderr = true;
+        child = Child::start(launch);
         return child && child->wait_for_line("ready /dev/", 10000);
     }
 };
@@ -149,7 +149,7 @@ TEST(VconsolePty, SxFromLrzszUploadsAFileEntry) {
     pc.send("put /rom0/\r\n");
     ASSERT_EQ(pc.status(), "350 ready to receive");
     // The NAK after the status line is left on the line for sx.
-    ChildSpec sx;
+    ChildOptions sx;
     sx.argv = {"sx", "-q", vc.dir / "game.fx"};
     sx.line_device = vc.link;
     sx.capture_stdout = false;
@@ -180,7 +180,7 @@ TEST(VconsolePty, RxFromLrzszReceivesACaptureEvenAfterADamagedBlock) {
         std::vector<std::string> args = {"--send-capture", work / "screen.bmp", "--name", "shot"};
         if (std::string(corrupt) != "0") args.insert(args.end(), {"--corrupt-block", corrupt});
         ASSERT_TRUE(vc.start(args));
-        ChildSpec rx;
+        ChildOptions rx;
         rx.argv = {"rx", "-q", "got"};  // lrzsz refuses absolute names
         rx.workdir = work.path();
         rx.line_device = vc.link;
@@ -208,9 +208,9 @@ TEST(VconsolePty, PortModeServesAnExistingDevice) {
     // A pseudo-terminal stands in for the serial device; its master is the PC.
     auto pair = platform::PtyPair::create();
     ASSERT_TRUE(pair);
-    ChildSpec spec;
-    spec.argv = {kVconsole, "--port", pair->device_path(), "--lf"};
-    auto child = Child::start(spec);
+    ChildOptions launch;
+    launch.argv = {kVconsole, "--port", pair->device_path(), "--lf"};
+    auto child = Child::start(launch);
     ASSERT_TRUE(child);
     ASSERT_EQ(child->wait_for_line("ready ", 10000), "ready " + pair->device_path());
     FdStream pc(pair->master_fd());
@@ -252,11 +252,11 @@ TEST(VconsolePty, VerboseModeWritesATranscript) {
 TEST(VconsolePty, UsageAndRefusals) {
     TempDir dir;
     auto run = [&](std::vector<std::string> args) {
-        ChildSpec spec;
-        spec.argv = {kVconsole};
-        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-        spec.capture_stderr = true;
-        auto c = Child::start(spec);
+        ChildOptions launch;
+        launch.argv = {kVconsole};
+        launch.argv.insert(launch.argv.end(), args.begin(), args.end());
+        launch.capture_stderr = true;
+        auto c = Child::start(launch);
         EXPECT_TRUE(c);
         auto rc = c->wait(10000);
         return std::make_tuple(rc.value_or(-1), c->out(), c->err());

@@ -59,10 +59,10 @@ class ConsoleProcess {
         std::vector<std::string> argv = {LUMORA_BIN_DIR "/vconsole", "--pty", link_};
         if (with_store) argv.insert(argv.end(), {"--store", store_});
         argv.insert(argv.end(), extra.begin(), extra.end());
-        testing::ChildSpec spec;
-        spec.argv = argv;
-        spec.capture_stderr = true;
-        child_ = testing::Child::start(spec);
+        testing::ChildOptions launch;
+        launch.argv = argv;
+        launch.capture_stderr = true;
+        child_ = testing::Child::start(launch);
         return child_ && child_->wait_for_line("ready /dev/", 10000);
     }
     // Waits for a capture sender to end; its exit status.

@@ -33,15 +33,15 @@ class SnapgetScenario : public ::testing::Test {
         std::vector<std::string> args = {"--send-capture", file};
         args.insert(args.end(), console_args.begin(), console_args.end());
         if (!console.start(args, false)) return -1;
-        testing::ChildSpec spec;
-        spec.argv = {LUMORA_BIN_DIR "/snapget", "-com1", "-38400"};
-        spec.argv.insert(spec.argv.end(), snap_args.begin(), snap_args.end());
-        spec.workdir = tmp_ / "work";
+        testing::ChildOptions launch;
+        launch.argv = {LUMORA_BIN_DIR "/snapget", "-com1", "-38400"};
+        launch.argv.insert(launch.argv.end(), snap_args.begin(), snap_args.end());
+        launch.workdir = tmp_ / "work";
         // Keep the settings of whoever runs the tests out of it.
-        spec.env = {"LUMORA_COM1=" + console.link(), "HOME=" + (tmp_ / "home"),
+        launch.env = {"LUMORA_COM1=" + console.link(), "HOME=" + (tmp_ / "home"),
                     "XDG_CONFIG_HOME=" + (tmp_ / "home")};
-        spec.capture_stderr = true;
-        auto snap = testing::Child::start(spec);
+        launch.capture_stderr = true;
+        auto snap = testing::Child::start(launch);
         if (!snap) return -1;
         auto rc = snap->wait(60000);
         snap_err_ = snap->err();

@@ -15,14 +15,14 @@ void start(const std::string& name, int argc, char** argv) {
         for (int i = 1; i < argc; ++i) out << '\t' << argv[i];
         out << '\n';
     }
-    if (const char* sleep_spec = std::getenv("LUMORA_STANDIN_SLEEP"); sleep_spec && *sleep_spec) {
-        std::string spec = sleep_spec;
-        const size_t colon = spec.find(':');
+    if (const char* sleep_setting = std::getenv("LUMORA_STANDIN_SLEEP"); sleep_setting && *sleep_setting) {
+        std::string setting = sleep_setting;
+        const size_t colon = setting.find(':');
         if (colon != std::string::npos) {
-            if (spec.substr(0, colon) != name) return;
-            spec = spec.substr(colon + 1);
+            if (setting.substr(0, colon) != name) return;
+            setting = setting.substr(colon + 1);
         }
-        const double seconds = std::atof(spec.c_str());
+        const double seconds = std::atof(setting.c_str());
         if (seconds > 0) ::usleep(static_cast<useconds_t>(seconds * 1e6));
     }
 }
