@@ -16,7 +16,7 @@
 
 #include "devlink/file_entry.h"
 #include "ide/project/project_document.h"
-#include "testkit/vconsole/test_child.h"
+#include "tests/support/child_process.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "testkit/vconsole/test_child.h"
+#include "tests/support/child_process.h"
 
 namespace lumora::vconsole {
 namespace {

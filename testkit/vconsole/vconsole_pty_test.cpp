@@ -12,7 +12,7 @@
 #include "platform/pty_pair.h"
 #include "platform/serial_port.h"
 #include "testkit/vconsole/byte_stream.h"
-#include "testkit/vconsole/test_child.h"
+#include "tests/support/child_process.h"
 #include "testkit/vconsole/xmodem.h"
 
 namespace lumora::vconsole {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "devlink/file_entry.h"
-#include "testkit/vconsole/test_child.h"
+#include "tests/support/child_process.h"
 
 namespace lumora::e2e {
 

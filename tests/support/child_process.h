@@ -1,7 +1,7 @@
 #pragma once
 // Test support: starting the kit's programs (and standard tools) as real
 // child processes, reading their output with time limits, and cleaning up.
-// Header-only so scenario tests elsewhere can share it.
+// Header-only, shared by the scenario tests of every folder.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -170,11 +171,8 @@ class TempDir {
         if (::mkdtemp(buf.data())) path_ = buf.data();
     }
     ~TempDir() {
-        if (!path_.empty()) {
-            std::string cmd = "rm -rf '" + path_ + "'";
-            if (std::system(cmd.c_str()) != 0) {
-            }
-        }
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
