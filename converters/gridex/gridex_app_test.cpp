@@ -225,10 +225,12 @@ TEST_F(GridexApp, ProgramExitStatusesSeenByAShell) {
 namespace lumora::gridex {
 namespace {
 
-// Pictures as ImageMagick writes palette images by default: run-length coded
-// rows, with the 124-byte header or (BMP3) the 40-byte one. The scene is made
-// by converters/testdata/make_fixtures.py; its colours are listed here so the
-// expected cells can be worked out from the file's own colour table.
+// Palette pictures of common tools. ImageMagick writes run-length coded rows
+// with the 124-byte header or (BMP3) the 40-byte one; GIMP's export writes
+// plain 8-bit rows with the 124-byte header and only the colours in use. The
+// scene is made by converters/testdata/make_fixtures.py; its colours are
+// listed here so the expected cells can be worked out from the file's own
+// colour table, whatever order the tool chose.
 struct Rgb {
     uint8_t r, g, b;
 };
@@ -236,16 +238,34 @@ Rgb colour(int i) {
     return {static_cast<uint8_t>(i * 12), static_cast<uint8_t>(255 - i * 12), static_cast<uint8_t>((i * 40) % 256)};
 }
 
-class GridexFixture : public GridexApp, public testing::WithParamInterface<const char*> {};
+std::vector<uint8_t> fixture(const std::string& name) {
+    std::ifstream in(std::string(LUMORA_SOURCE_DIR "/converters/testdata/") + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct FixtureFile {
+    const char* name;
+    uint32_t compression;  // what the tool is known to write, so a remade file in another flavour is noticed
+};
+
+void PrintTo(const FixtureFile& f, std::ostream* os) { *os << f.name; }
+
+class GridexFixture : public GridexApp, public testing::WithParamInterface<FixtureFile> {};
+
+// Test names from the file names, e.g. gridex_scene_gimp.
+std::string fixture_name(const testing::TestParamInfo<FixtureFile>& info) {
+    std::string name = info.param.name;
+    name = name.substr(0, name.rfind('.'));
+    return name;
+}
 
 TEST_P(GridexFixture, ConvertsPicturesOfCommonTools) {
-    const std::string fixture = std::string(LUMORA_SOURCE_DIR "/converters/testdata/") + GetParam();
-    std::ifstream in(fixture, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-    ASSERT_FALSE(bytes.empty()) << fixture;
+    const std::vector<uint8_t> bytes = fixture(GetParam().name);
+    ASSERT_FALSE(bytes.empty()) << GetParam().name;
     const auto header = parse_bmp_header(bytes);
     ASSERT_TRUE(header);
-    EXPECT_EQ(header->compression, kBmpRle8);
+    EXPECT_EQ(header->bit_count, 8);
+    EXPECT_EQ(header->compression, GetParam().compression);
     auto index = [&](int i) {
         const Rgb c = colour(i);
         for (size_t k = 0; k < header->palette.size(); ++k) {
@@ -274,7 +294,36 @@ TEST_P(GridexFixture, ConvertsPicturesOfCommonTools) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ImageMagick, GridexFixture,
-                         testing::Values("gridex_scene_im.bmp", "gridex_scene_im_bmp3.bmp"));
+                         testing::Values(FixtureFile{"gridex_scene_im.bmp", kBmpRle8},
+                                         FixtureFile{"gridex_scene_im_bmp3.bmp", kBmpRle8}),
+                         fixture_name);
+// The scene made indexed in GIMP and ImageMagick's picture re-exported by
+// GIMP. GIMP's own colour order puts colours 0 and 1 at indexes 19 and 18,
+// so two cells carry palette number 1, which ImageMagick's order never gives.
+INSTANTIATE_TEST_SUITE_P(Gimp, GridexFixture,
+                         testing::Values(FixtureFile{"gridex_scene_gimp.bmp", kBmpRgb},
+                                         FixtureFile{"gridex_scene_gimp_from_im.bmp", kBmpRgb}),
+                         fixture_name);
+
+// The same picture with the same colour table gives the same files, whichever
+// tool wrote it and however it stored the rows.
+TEST_F(GridexApp, SamePictureFromDifferentToolsGivesTheSameFiles) {
+    write("a.ini", "0,0,16,16 \n0,16 \n16,0,24,8 \n0\n");
+    write("a.bmp", fixture("gridex_scene_im.bmp"));
+    ASSERT_EQ(run_with(files()), kExitOk) << output_;
+    const std::string output = output_;
+    const std::vector<uint8_t> map = read("a.map"), atr = read("a.atr");
+    ASSERT_FALSE(map.empty());
+    for (const char* name : {"gridex_scene_im_bmp3.bmp", "gridex_scene_gimp_from_im.bmp"}) {
+        fs::remove(path("a.map"));
+        fs::remove(path("a.atr"));
+        write("a.bmp", fixture(name));
+        EXPECT_EQ(run_with(files()), kExitOk) << name;
+        EXPECT_EQ(output_, output) << name;
+        EXPECT_EQ(read("a.map"), map) << name;
+        EXPECT_EQ(read("a.atr"), atr) << name;
+    }
+}
 
 }  // namespace
 }  // namespace lumora::gridex

@@ -3,13 +3,15 @@
 
 Sources are drawn here as PPM files; ImageMagick (6.9, /usr/bin/convert)
 writes them in its default BMP flavour (BITMAPV5 header) and as BMP3
-(40-byte header). The *_v4 files are written by this script itself in the
-layout GIMP 2.10 exports by default (108-byte BITMAPV4 header with the sRGB
-colour space tag, bottom-up rows). Run from this folder; ImageMagick is only
+(40-byte header). With --gimp the *_gimp files are exported by GIMP 2.10
+itself (gimp-console in batch mode, see GIMP_SCRIPT and README.md). No file
+here is hand-assembled. Run from this folder; ImageMagick and GIMP are only
 needed to remake the files, never by the tests.
 """
-import struct
+import os
 import subprocess
+import sys
+import tempfile
 
 RED, GREEN, BLUE = (255, 0, 0), (0, 255, 0), (0, 0, 255)
 
@@ -19,18 +21,6 @@ def ppm(name, width, height, pixels):
         f.write(f"P3\n{width} {height}\n255\n")
         for rgb in pixels:
             f.write("%d %d %d\n" % rgb)
-
-
-def v4_bmp24(name, width, height, pixels):
-    stride = (width * 3 + 3) // 4 * 4
-    rows = b""
-    for y in range(height - 1, -1, -1):
-        row = b"".join(bytes((b, g, r)) for (r, g, b) in pixels[y * width:(y + 1) * width])
-        rows += row + b"\0" * (stride - len(row))
-    info = struct.pack("<IiiHHIIiiII", 108, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-    info += struct.pack("<IIIII", 0, 0, 0, 0, 0x73524742) + b"\0" * 36 + b"\0" * 12
-    head = b"BM" + struct.pack("<IHHI", 14 + len(info) + len(rows), 0, 0, 14 + len(info))
-    open(name, "wb").write(head + info + rows)
 
 
 def two_tiles():
@@ -84,7 +74,6 @@ def main():
     ppm("/tmp/two_tiles.ppm", w, h, px)
     subprocess.run(["/usr/bin/convert", "/tmp/two_tiles.ppm", "-type", "TrueColor", "pictosrc_two_tiles_im.bmp"], check=True)
     subprocess.run(["/usr/bin/convert", "/tmp/two_tiles.ppm", "-type", "TrueColor", "BMP3:pictosrc_two_tiles_im_bmp3.bmp"], check=True)
-    v4_bmp24("pictosrc_two_tiles_v4.bmp", w, h, px)
 
     w, h, px = gridex_scene()
     ppm("/tmp/gridex_scene.ppm", w, h, px)
@@ -92,5 +81,40 @@ def main():
     subprocess.run(["/usr/bin/convert", "/tmp/gridex_scene.ppm", "-type", "Palette", "BMP3:gridex_scene_im_bmp3.bmp"], check=True)
 
 
+# GIMP's own export with the settings its "Export Image as BMP" dialog starts
+# with: run-length coding off, colour space information written (BITMAPV5
+# header), RGB pictures as "24 bits R8 G8 B8". file-bmp-save2 takes them as
+# use-rle 0, write-color-space 0 (GIMP 2.10 reads this flag inverted: 1 gives
+# the plain 40-byte header), rgb-format 3. Accepting the real dialog gave
+# byte-identical files.
+#   pictosrc_two_tiles_gimp.bmp  the RGB picture exported as it is
+#   gridex_scene_gimp.bmp        the scene made indexed in GIMP (Image > Mode >
+#                                Indexed: optimum palette, 255 colours, no
+#                                dithering), so GIMP chooses the colour order
+#   gridex_scene_gimp_from_im.bmp  ImageMagick's palette picture opened in GIMP
+#                                and exported again: same colour table, so the
+#                                converters must give the same output for it
+GIMP_SCRIPT = """
+(define (load-img f) (car (gimp-file-load RUN-NONINTERACTIVE f f)))
+(define (export img f)
+  (file-bmp-save2 RUN-NONINTERACTIVE img (car (gimp-image-get-active-drawable img)) f f 0 0 3))
+(export (load-img "{tmp}/two_tiles.ppm") "pictosrc_two_tiles_gimp.bmp")
+(let ((img (load-img "{tmp}/gridex_scene.ppm")))
+  (gimp-image-convert-indexed img CONVERT-DITHER-NONE CONVERT-PALETTE-GENERATE 255 FALSE FALSE "")
+  (export img "gridex_scene_gimp.bmp"))
+(export (load-img "gridex_scene_im_bmp3.bmp") "gridex_scene_gimp_from_im.bmp")
+"""
+
+
+def gimp_exports():
+    # A fresh profile so that no remembered export settings leak in.
+    with tempfile.TemporaryDirectory() as home:
+        env = dict(os.environ, HOME=home)
+        subprocess.run(["gimp-console", "-i", "-b", GIMP_SCRIPT.format(tmp="/tmp"), "-b", "(gimp-quit 0)"],
+                       env=env, check=True)
+
+
 if __name__ == "__main__":
     main()
+    if "--gimp" in sys.argv[1:]:
+        gimp_exports()
