@@ -12,6 +12,7 @@
 
 #include "common/bmp.h"
 #include "converters/gridex/gridex_test_picture.h"
+#include "tests/support/scratch_folder_test.h"
 
 namespace lumora::gridex {
 namespace {
@@ -20,27 +21,9 @@ namespace fs = std::filesystem;
 using test::Canvas;
 using test::pattern;
 
-class GridexApp : public testing::Test {
+class GridexApp : public lumora::testing::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        std::string templ = (fs::temp_directory_path() / "gridex_test_XXXXXX").string();
-        ASSERT_NE(mkdtemp(templ.data()), nullptr);
-        dir_ = templ;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    void write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                          static_cast<std::streamsize>(bytes.size()));
-    }
-    void write(const std::string& name, const std::string& text) const {
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-    std::vector<uint8_t> read(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::vector<uint8_t> read(const std::string& name) const { return read_bytes(name); }
     int run_with(std::vector<std::string> args) {
         std::ostringstream out;
         const int status = run(args, out);
@@ -65,7 +48,6 @@ protected:
     }
     static constexpr const char* kIni = "0,0,16,16 \n32,0 \n16,0,16,8 \n256\n";
 
-    fs::path dir_;
     std::string output_;
 };
 
@@ -250,10 +232,10 @@ struct FixtureFile {
 
 void PrintTo(const FixtureFile& f, std::ostream* os) { *os << f.name; }
 
-class GridexFixture : public GridexApp, public testing::WithParamInterface<FixtureFile> {};
+class GridexFixture : public GridexApp, public ::testing::WithParamInterface<FixtureFile> {};
 
 // Test names from the file names, e.g. gridex_scene_gimp.
-std::string fixture_name(const testing::TestParamInfo<FixtureFile>& info) {
+std::string fixture_name(const ::testing::TestParamInfo<FixtureFile>& info) {
     std::string name = info.param.name;
     name = name.substr(0, name.rfind('.'));
     return name;
@@ -294,14 +276,14 @@ TEST_P(GridexFixture, ConvertsPicturesOfCommonTools) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ImageMagick, GridexFixture,
-                         testing::Values(FixtureFile{"gridex_scene_im.bmp", kBmpRle8},
+                         ::testing::Values(FixtureFile{"gridex_scene_im.bmp", kBmpRle8},
                                          FixtureFile{"gridex_scene_im_bmp3.bmp", kBmpRle8}),
                          fixture_name);
 // The scene made indexed in GIMP and ImageMagick's picture re-exported by
 // GIMP. GIMP's own colour order puts colours 0 and 1 at indexes 19 and 18,
 // so two cells carry palette number 1, which ImageMagick's order never gives.
 INSTANTIATE_TEST_SUITE_P(Gimp, GridexFixture,
-                         testing::Values(FixtureFile{"gridex_scene_gimp.bmp", kBmpRgb},
+                         ::testing::Values(FixtureFile{"gridex_scene_gimp.bmp", kBmpRgb},
                                          FixtureFile{"gridex_scene_gimp_from_im.bmp", kBmpRgb}),
                          fixture_name);
 

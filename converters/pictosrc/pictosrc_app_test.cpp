@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "converters/pictosrc/pictosrc_test_picture.h"
+#include "tests/support/scratch_folder_test.h"
 
 namespace lumora::pictosrc {
 namespace {
@@ -17,24 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-class PictosrcApp : public testing::Test {
+class PictosrcApp : public lumora::testing::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        std::string templ = (fs::temp_directory_path() / "pictosrc_test_XXXXXX").string();
-        ASSERT_NE(mkdtemp(templ.data()), nullptr);
-        dir_ = templ;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    void write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                          static_cast<std::streamsize>(bytes.size()));
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string read(const std::string& name) const { return read_text(name); }
     int run_with(const std::vector<std::string>& args) {
         std::ostringstream out;
         const int status = run(args, out);
@@ -42,7 +28,6 @@ protected:
         return status;
     }
 
-    fs::path dir_;
     std::string output_;
 };
 
