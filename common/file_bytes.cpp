@@ -1,15 +1,20 @@
 #include "common/file_bytes.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 namespace lumora {
 
 std::optional<std::vector<uint8_t>> read_file_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::vector<uint8_t> data;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + n);
+    // A folder opens but cannot be read: that is a failure, not an empty file.
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return std::nullopt;
     return data;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "common/file_bytes.h"
 #include "converters/cantara2mml/cantara_mml.h"
 #include "converters/cantara2mml/cantara_save.h"
 
@@ -12,23 +13,13 @@ namespace {
 
 constexpr const char* kUsage = "usage: cantara2mml infile outfile\n";
 
-bool read_whole(const std::string& name, std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f) return false;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
-}
-
 int convert(const std::string& input, const std::string& output, std::ostream& out) {
-    std::vector<uint8_t> bytes;
-    if (!read_whole(input, bytes)) {
+    const auto read = read_file_bytes(input);
+    if (!read) {
         out << input << " file not found\n";
         return kExitFailed;
     }
+    const std::vector<uint8_t>& bytes = *read;
     SaveStatus status = SaveStatus::Ok;
     const auto score = parse_save(bytes, &status);
     if (status == SaveStatus::NotSave) {

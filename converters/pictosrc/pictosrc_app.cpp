@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/bmp.h"
+#include "common/file_bytes.h"
 #include "converters/pictosrc/pictosrc_convert.h"
 #include "converters/pictosrc/pictosrc_text.h"
 
@@ -33,17 +34,6 @@ bool usable_header(const BmpHeader& h) {
            h.compression == kBmpRle8 || h.compression == kBmpRle4;
 }
 
-bool read_whole(const std::string& name, std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f) return false;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
-}
-
 bool write_text(const std::string& name, const std::string& text, std::ostream& out) {
     std::FILE* f = std::fopen(name.c_str(), "wb");
     if (!f) {
@@ -57,9 +47,8 @@ bool write_text(const std::string& name, const std::string& text, std::ostream& 
 }
 
 int convert_file(const std::string& input, const std::string& output, std::ostream& out, MergeMethod method) {
-    std::vector<uint8_t> bytes;
-    const bool read = read_whole(input, bytes);
-    const auto header = read ? parse_bmp_header(bytes) : std::nullopt;
+    const auto read = read_file_bytes(input);
+    const auto header = read ? parse_bmp_header(*read) : std::nullopt;
     if (!header || !usable_header(*header)) {
         say(out, kOpenFailed);
         return kExitConverted;
@@ -74,7 +63,7 @@ int convert_file(const std::string& input, const std::string& output, std::ostre
     }
     // Rows shorter than the header promises: the same complaint about the size.
     BmpStatus status = BmpStatus::Ok;
-    const auto pixels = bmp_pixels(bytes, *header, &status);
+    const auto pixels = bmp_pixels(*read, *header, &status);
     if (!pixels) {
         say(out, status == BmpStatus::ShortPixelData ? kBadSize : kOpenFailed);
         return kExitConverted;
