@@ -152,8 +152,9 @@ class EditChild {
 };
 
 // --- implemented by the edit view library ---------------------------------
-// The frame falls back to a read-only stand-in when that library is not
-// built into the program.
+// The edit view library marks its target once it defines all three:
+//   set_property(TARGET ide_editview PROPERTY KELVANE_EDIT_SEAM ON)
+// Until then the frame builds a read-only stand-in in their place.
 
 std::unique_ptr<EditChild> create_edit_child(editor::DocumentSet& documents, editor::CTextDoc& document,
                                              EditHost& host, QWidget* parent);
