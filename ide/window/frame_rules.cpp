@@ -1,0 +1,45 @@
+#include "ide/window/frame_rules.h"
+
+#include <algorithm>
+
+namespace lumora::ide {
+
+std::optional<WindowRect> initial_frame_rect(const WindowRect& stored,
+                                             const std::vector<WindowRect>& screens) {
+    if (stored.empty()) return std::nullopt;
+    constexpr int kGrabWidth = 64;
+    constexpr int kGrabHeight = 32;
+    for (const WindowRect& s : screens) {
+        if (stored.top < s.top || stored.top >= s.bottom) continue;
+        const int w = std::min(stored.right, s.right) - std::max(stored.left, s.left);
+        const int h = std::min(stored.bottom, s.bottom) - std::max(stored.top, s.top);
+        if (w >= std::min(kGrabWidth, stored.right - stored.left) &&
+            h >= std::min(kGrabHeight, stored.bottom - stored.top))
+            return stored;
+    }
+    return std::nullopt;
+}
+
+std::string keyword_database_path(const std::string& program_folder,
+                                  const std::function<bool(const std::string&)>& exists) {
+    std::string folder = program_folder;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    const std::string beside = folder + "Lumo.kdb";
+    if (exists(beside)) return beside;
+    const std::string installed = folder + "../share/lumora/Lumo.kdb";
+    if (exists(installed)) return installed;
+    return beside;
+}
+
+QuitDecision quit_decision(BusyKind busy) {
+    switch (busy) {
+        case BusyKind::none:
+            return QuitDecision::quit;
+        case BusyKind::find:
+            return QuitDecision::stop_find_then_quit;
+        default:
+            return QuitDecision::refuse_building;
+    }
+}
+
+}  // namespace lumora::ide

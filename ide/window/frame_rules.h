@@ -1,0 +1,61 @@
+#pragma once
+// Small rules of the main frame that do not need a window: where it opens,
+// where the keyword database is found, and the one busy state.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ide/app/settings.h"
+#include "ide/commands/command_state.h"
+
+namespace lumora::ide {
+
+// The rectangle the frame opens with: the stored one when its top edge lies
+// on some screen with enough of it showing to grab and move it (64 x 32
+// pixels); otherwise (or when nothing is stored) the default placement.
+// A screen that was unplugged must not leave the IDE unreachable.
+std::optional<WindowRect> initial_frame_rect(const WindowRect& stored,
+                                             const std::vector<WindowRect>& screens);
+
+// Lumo.kdb beside the program, else the installed copy in
+// <program folder>/../share/lumora. When neither exists the path beside the
+// program is returned, so the message names where it was looked for first.
+std::string keyword_database_path(const std::string& program_folder,
+                                  const std::function<bool(const std::string&)>& exists);
+
+// One long activity at a time (build, compile, serial command, find in
+// project). Each of them pumps events while it waits; this is what keeps a
+// second one, or closing the project under it, from starting meanwhile.
+class BusyState {
+  public:
+    BusyKind kind() const { return kind_; }
+    bool busy() const { return kind_ != BusyKind::none; }
+    // False (and nothing changes) when something else runs.
+    bool try_begin(BusyKind kind) {
+        if (busy() || kind == BusyKind::none) return false;
+        kind_ = kind;
+        cancel_ = false;
+        return true;
+    }
+    void end() {
+        kind_ = BusyKind::none;
+        cancel_ = false;
+    }
+    void request_cancel() {
+        if (busy()) cancel_ = true;
+    }
+    bool cancel_requested() const { return cancel_; }
+
+  private:
+    BusyKind kind_ = BusyKind::none;
+    bool cancel_ = false;
+};
+
+// What closing the IDE does in each busy state.
+enum class QuitDecision { quit, refuse_building, stop_find_then_quit };
+QuitDecision quit_decision(BusyKind busy);
+inline constexpr const char* kMsgBusyCannotQuit = "処理中は終了できません";
+
+}  // namespace lumora::ide
