@@ -91,14 +91,10 @@ std::string pack_command(const BuildFolders& folders, std::string_view name) {
 
 std::string file_entry_path(std::string_view project_folder, std::string_view output_folder,
                             std::string_view name, PathStyle style) {
-    const char sep = platform::separator(style);
-    std::string path(project_folder);
-    path.push_back(sep);
-    path.append(output_folder);
-    if (path.back() != sep) path.push_back(sep);
-    path.append(name);
-    path.append(".fx");
-    return path;
+    // Resolved as the link and pack steps resolve it, so an absolute or
+    // "..\" output folder names the file they wrote.
+    const std::string folder = platform::with_trailing_separator(output_folder, style);
+    return platform::make_absolute(folder + std::string(name) + ".fx", project_folder, style);
 }
 
 std::string elapsed_text(long long s) {

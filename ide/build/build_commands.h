@@ -47,9 +47,9 @@ std::string link_command(const BuildFolders& folders, std::string_view link_opti
 std::string convert_command(const BuildFolders& folders, std::string_view name);
 std::string pack_command(const BuildFolders& folders, std::string_view name);
 
-// The file entry the packing step writes and the transfer sends: project
-// folder, separator, output folder, a separator unless the text already ends
-// with one, then {name}.fx.
+// The file entry the packing step writes and the transfer sends: output
+// folder, a separator unless the text already ends with one, then {name}.fx,
+// made absolute against the project folder (an absolute output folder stays).
 std::string file_entry_path(std::string_view project_folder, std::string_view output_folder,
                             std::string_view name, platform::PathStyle style);
 

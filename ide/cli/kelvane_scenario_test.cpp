@@ -328,6 +328,33 @@ TEST_F(Kelvane, BuildWithAutomaticTransferOntoTheConsole) {
     EXPECT_FALSE(failed.has("転送開始"));
 }
 
+TEST_F(Kelvane, AbsoluteOutputFolderBuildsTransfersAndRuns) {
+    const std::string out = tmp_ / "out";
+    edit_project([&](CKelvaneDoc& doc) {
+        ProjectRecord edited = doc.record();
+        edited.output_folder = out;
+        edited.auto_transfer = true;
+        ASSERT_TRUE(doc.apply_settings(edited));
+    });
+    auto console = start_console();
+    ASSERT_TRUE(console);
+    Outcome r = build("--build", {"LUMORA_COM1=" + link_});
+    EXPECT_EQ(r.status, 0) << r.dump();
+    EXPECT_TRUE(r.has("demo.c -> ../../out/demo.Obj")) << r.dump();
+    EXPECT_EQ(counters(r), std::make_pair(0, 0));
+    const long start = r.index("転送開始");
+    ASSERT_GT(start, 0) << r.dump();
+    EXPECT_GT(r.index("転送終了"), start);
+    EXPECT_EQ(r.index("実行開始"), r.index("転送終了") + 1);
+    EXPECT_EQ(r.lines.back(), "実行終了");
+    EXPECT_EQ(slurp(store_ + "/demo"), slurp(out + "/demo.fx").substr(128));
+    EXPECT_FALSE(fs::exists(project_dir_ + "/" + out)) << "nothing lands under the project folder";
+
+    // The menu commands find the same file entry.
+    Outcome run = kelvane({"--run", lmp_}, {"LUMORA_COM1=" + link_});
+    EXPECT_EQ(run.status, 0) << run.dump();
+}
+
 TEST_F(Kelvane, TransferThenRunLinesInOrder) {
     ASSERT_EQ(build().status, 0);
     auto console = start_console();

@@ -21,8 +21,8 @@ struct TransferHooks {
     std::function<void(devlink::IdeTimeouts&)> adjust_timeouts;
 };
 
-// Project folder, separator, output folder, a separator unless it already
-// ends with one, then {name}.fx: the file the build's packing step writes.
+// Output folder and {name}.fx made absolute against the project folder: the
+// file the build's packing step writes.
 std::string file_entry_path(const CKelvaneDoc& doc);
 
 // "転送開始", the upload, then "転送終了" or "転送失敗". True on success.

@@ -86,6 +86,11 @@ TEST_F(TransferTest, FileEntryPathJoinsTheOutputFolderOnce) {
     EXPECT_EQ(file_entry_path(*doc_), folder + "/bin/demo.fx");
     doc_->record().output_folder = "bin/";
     EXPECT_EQ(file_entry_path(*doc_), folder + "/bin/demo.fx");
+    // An absolute folder is where the build put the program; "../out" is beside the project.
+    doc_->record().output_folder = "/srv/out";
+    EXPECT_EQ(file_entry_path(*doc_), "/srv/out/demo.fx");
+    doc_->record().output_folder = "../out";
+    EXPECT_EQ(file_entry_path(*doc_), fs::path(folder).parent_path().string() + "/out/demo.fx");
 
     CKelvaneDoc win(platform::PathStyle::Windows);
     win.set_path("C:\\work\\demo\\demo.lmp");
@@ -94,6 +99,8 @@ TEST_F(TransferTest, FileEntryPathJoinsTheOutputFolderOnce) {
     EXPECT_EQ(file_entry_path(win), "C:\\work\\demo\\bin\\demo.fx");
     win.record().output_folder = "";
     EXPECT_EQ(file_entry_path(win), "C:\\work\\demo\\demo.fx");
+    win.record().output_folder = "D:\\out";
+    EXPECT_EQ(file_entry_path(win), "D:\\out\\demo.fx");
 }
 
 TEST_F(TransferTest, TransferThenRunOnTheConsoleInOrder) {
