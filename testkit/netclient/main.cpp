@@ -49,6 +49,9 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             usage(stdout);
             return 0;
+        } else if (a == "--version") {
+            std::puts("netclient (Lumora desktop kit) " LUMORA_VERSION);
+            return 0;
         } else if (a == "--port") {
             const auto d = lumora::platform::com_name_device(value());
             if (!d) {

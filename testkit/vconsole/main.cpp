@@ -138,6 +138,10 @@ int run_shell(int fd, const Options& o) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::puts("vconsole (Lumora desktop kit) " LUMORA_VERSION);
+        return 0;
+    }
     ParsedOptions parsed = parse_options(args);
     if (!parsed.ok) {
         say(parsed.error);

@@ -1,6 +1,7 @@
 // snapget: receives a screen capture from the console and saves it as BMP.
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,10 @@
 #include "snapget_run.h"
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("snapget (Lumora desktop kit) " LUMORA_VERSION);
+        return 0;
+    }
     std::vector<std::string> args(argv + 1, argv + argc);
     lumora::platform::QtSettingsStore settings("Quorvi", "Pelorix");
     lumora::snapget::Environment env;
