@@ -31,20 +31,43 @@ bool earlier(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-struct timespec wall_clock() {
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return now;
+// What a file looked like at one moment. The packing step's file entry is
+// compared before and after the step rather than against the wall clock: a
+// share whose clock lags, 2-second time stamps or a tool that sets the time
+// itself would fool a clock comparison. The change time catches a rewrite in
+// place that kept size and modification time.
+struct FileState {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    struct timespec mtime {};
+    struct timespec ctime {};
+};
+
+FileState file_state(const std::string& path) {
+    struct stat st {};
+    FileState s;
+    if (::stat(path.c_str(), &st) != 0) return s;
+    s.exists = true;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.mtime = st.st_mtim;
+    s.ctime = st.st_ctim;
+    return s;
 }
 
-// True when `path` was written at `since` or later. File times come from a
-// coarser clock than clock_gettime, so a second of slack is allowed; an
-// entry left by an earlier build is older than that.
-bool written_since(const std::string& path, struct timespec since) {
-    const FileTime t = file_time(path);
-    if (!t.exists) return false;
-    since.tv_sec -= 1;
-    return !earlier(t.mtime, since);
+bool same_time(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// True when the step left a file that was not there before, or changed it.
+bool rewritten(const FileState& before, const FileState& after) {
+    if (!after.exists) return false;
+    if (!before.exists) return true;
+    return before.device != after.device || before.inode != after.inode || before.size != after.size ||
+           !same_time(before.mtime, after.mtime) || !same_time(before.ctime, after.ctime);
 }
 
 const std::string& compiling_line() {
@@ -58,6 +81,12 @@ const std::string& linking_line() {
 }
 
 }  // namespace
+
+std::string entry_not_written_reason(bool auto_transfer) {
+    std::string line = " が書き込まれなかったため、ビルドは失敗しました。";
+    if (auto_transfer) line += "転送は行いません。";
+    return line;
+}
 
 bool needs_compile(const std::string& source, const std::string& object) {
     const FileTime s = file_time(source);
@@ -191,22 +220,29 @@ BuildResult Builder::build(BuildKind kind) {
 
         if (r.linked && r.errors == 0) {
             const std::string entry = file_entry_path(folders.project, record.output_folder, name, style);
-            const struct timespec before = wall_clock();
             const ToolOutcome convert = run_tool(convert_command(folders, name));
             if (convert == ToolOutcome::Cancelled) {
                 cancelled = true;
             } else if (convert == ToolOutcome::FailedToStart) {
                 failed = true;
             } else {
+                const FileState before = file_state(entry);
                 const ToolOutcome pack = run_tool(pack_command(folders, name));
-                if (pack == ToolOutcome::Cancelled)
+                if (pack == ToolOutcome::Cancelled) {
                     cancelled = true;
-                else if (pack == ToolOutcome::FailedToStart)
+                } else if (pack == ToolOutcome::FailedToStart) {
                     failed = true;
-                else
+                } else {
                     r.packed = true;
+                    r.entry_written = rewritten(before, file_state(entry));
+                    // The packer's own complaints are not counted as errors,
+                    // so say why this build fails.
+                    if (!r.entry_written)
+                        plain(platform::name_to_sjis(platform::make_relative(entry, folders.project, style),
+                                                     style) +
+                              cp932::from_utf8(entry_not_written_reason(record.auto_transfer)));
+                }
             }
-            r.entry_written = r.packed && written_since(entry, before);
         }
     }
     r.cancelled = cancelled;

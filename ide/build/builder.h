@@ -103,6 +103,12 @@ class Builder {
 // and the object is missing or not newer than the source.
 bool needs_compile(const std::string& source, const std::string& object);
 
+// Written after the file entry's path (relative to the project folder) when
+// the packing step ran but left the entry missing or untouched: the build
+// then fails and, with automatic transfer on, says that nothing is sent.
+// UTF-8, beginning with a blank.
+std::string entry_not_written_reason(bool auto_transfer);
+
 // UTF-8 texts of the build.
 inline constexpr const char* kFullBuildQuestion =
     "プロジェクトの設定が変更されています。フルビルドしますか？";

@@ -202,6 +202,42 @@ TEST_F(BuilderTest, StaleFileEntryIsNeverTransferred) {
     EXPECT_FALSE(r.succeeded());
     EXPECT_EQ(transfers_, 1) << "the old file entry was sent";
     EXPECT_EQ(fs::last_write_time(folder_ / "demo.fx"), old_time);
+    // The closing lines say why the build failed although no error was counted.
+    const std::vector<std::string> got = lines();
+    ASSERT_GE(got.size(), 3u);
+    EXPECT_EQ(got[got.size() - 3], "demo.fx" + entry_not_written_reason(true))
+        << ::testing::PrintToString(got);
+
+    fs::remove(folder_ / "demo.fx");
+    doc_->record().auto_transfer = false;
+    EXPECT_FALSE(builder.build(BuildKind::Full).succeeded());
+    EXPECT_TRUE(has_line("demo.fx" + entry_not_written_reason(false)));
+}
+
+// A packing tool on a share whose clock lags, or on a file system with
+// coarse time stamps, leaves a fresh file entry dated before the build began.
+TEST_F(BuilderTest, FreshFileEntryWithAnOldTimeStampCounts) {
+    const fs::path real = settings_.platform_folder;
+    const fs::path sdk = folder_ / "sdk";
+    fs::create_directories(sdk / "bin");
+    for (const char* part : {"include", "lib"}) fs::create_directory_symlink(real / part, sdk / part);
+    fs::create_symlink(real / "bin/romform", sdk / "bin/romform");
+    put(sdk / "bin/hdrpack", "#!/bin/sh\n\"" + (real / "bin/hdrpack").string() +
+                                 "\" \"$@\" || exit\ntouch -d @946684800 demo.fx\n");
+    fs::permissions(sdk / "bin/hdrpack", fs::perms::owner_all);
+    settings_.platform_folder = sdk.string();
+    doc_->record().auto_transfer = true;
+
+    Builder builder(*doc_, settings_, hooks_);
+    BuildResult r = builder.build(BuildKind::Normal);
+    EXPECT_TRUE(r.entry_written) << ::testing::PrintToString(lines());
+    EXPECT_TRUE(r.succeeded());
+    EXPECT_EQ(transfers_, 1);
+
+    // The same old time stamp again, but the packer rewrote the file.
+    BuildResult again = builder.build(BuildKind::Full);
+    EXPECT_TRUE(again.succeeded()) << ::testing::PrintToString(lines());
+    EXPECT_EQ(transfers_, 2);
 }
 
 TEST_F(BuilderTest, CancelFromThePumpStopsTheBuild) {
