@@ -169,7 +169,9 @@ int PutwLink::wait_for(int code) {
     // The silence that ends a wait must not wipe out the answer the console
     // did give ("452" to a put): the caller decides on it afterwards.
     int answered = 0;
-    for (;;) {
+    // A console that keeps talking without ever giving the code cannot hold
+    // the tool for ever.
+    for (int lines = 0; lines < kPutwWaitLines; ++lines) {
         int got = read_status();
         if (got == code) return code;
         if (got == 0) {
@@ -178,6 +180,8 @@ int PutwLink::wait_for(int code) {
         }
         answered = got;
     }
+    last_code_ = answered;
+    return 0;
 }
 
 void PutwLink::wait_loose() {
@@ -239,7 +243,12 @@ bool PutwLink::upload(std::span<const uint8_t> entry_data, const std::string& fo
     for (size_t offset = 0; offset < total; offset += kBlockData) {
         if (cancelled()) {
             debug("キャンセル終了\n");
-            break;
+            // EOT would have the console keep the truncated file as if it were
+            // whole; CAN CAN aborts the transfer, and the console's answer to
+            // it is taken off the line.
+            const uint8_t abort[2] = {kCAN, kCAN};
+            if (write_bytes(abort, sizeof abort)) read_status();
+            return false;
         }
         size_t n = std::min(kBlockData, total - offset);
         XmodemBlock block = make_block(number, entry_data.subspan(offset, n));

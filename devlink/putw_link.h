@@ -27,6 +27,8 @@ constexpr int kPutwSetupReadMs = 500;
 constexpr int kPutwUploadReadMs = 1000;
 // A block the console keeps rejecting is given up after this many sends.
 constexpr int kPutwBlockTries = 10;
+// Waiting for a status code gives up after this many lines with other codes.
+constexpr int kPutwWaitLines = 64;
 
 // What the transfer tool sends for one file: the entry it describes and the
 // bytes of the upload.
@@ -75,7 +77,8 @@ class PutwLink {
     // One status line: its leading code, 0 on time-out or for a short line.
     int read_status();
     int last_code() const { return last_code_; }
-    // Lines until one gives `code` (returns it) or 0 (returns 0).
+    // Lines until one gives `code` (returns it) or 0 (returns 0); 0 as well
+    // after kPutwWaitLines lines with other codes.
     int wait_for(int code);
     // One line, and one more when it gave 125 or 0; not judged.
     void wait_loose();
@@ -86,7 +89,8 @@ class PutwLink {
     void delete_file(const std::string& path);
     void defrag(const std::string& folder);
     bool exec(const std::string& path);
-    // Sends a whole file entry (header included) into `folder`.
+    // Sends a whole file entry (header included) into `folder`. A cancel
+    // between blocks aborts with CAN CAN and fails the upload.
     bool upload(std::span<const uint8_t> entry_data, const std::string& folder);
 
   private:

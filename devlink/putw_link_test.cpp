@@ -198,17 +198,27 @@ TEST_F(PutwFixture, RefusalAfterCanCanLeavesItsCodeForTheCaller) {
     EXPECT_EQ(console.eots, 0);
 }
 
-TEST_F(PutwFixture, CancelBetweenBlocksEndsWithEotAndCountsAsDone) {
+TEST_F(PutwFixture, CancelBetweenBlocksAbortsWithCanCanAndFails) {
     console.attach(line);
     link.set_read_timeout(kPutwUploadReadMs);
     console.block_answer = [&](size_t n, const std::vector<uint8_t>&) {
         if (n == 1) link.cancel_flag() = true;  // the user presses Cancel during block 2
         return ch(kACK);
     };
-    ASSERT_TRUE(link.upload(entry_data(1000), "/rom0/"));
+    EXPECT_FALSE(link.upload(entry_data(1000), "/rom0/"));
     EXPECT_EQ(console.blocks.size(), 2u);  // the block in flight completes
-    EXPECT_EQ(console.eots, 1);
+    EXPECT_EQ(console.eots, 0);
+    const auto& last = line.writes().back();
+    EXPECT_EQ(last, (std::vector<uint8_t>{kCAN, kCAN}));
     EXPECT_EQ(debug, std::vector<std::string>{"キャンセル終了\n"});
+}
+
+TEST_F(PutwFixture, WaitingForACodeEndsOnAChatteringConsole) {
+    link.set_read_timeout(kPutwSetupReadMs);
+    for (int i = 0; i < kPutwWaitLines + 10; ++i) line.feed("125 still busy\r\n");
+    EXPECT_EQ(link.wait_for(200), 0);
+    EXPECT_EQ(link.last_code(), 125);
+    EXPECT_EQ(line.pending(), 10u * 16);
 }
 
 TEST_F(PutwFixture, LogDumpsEveryByteAndTheTimeOuts) {

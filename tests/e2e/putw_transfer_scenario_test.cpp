@@ -110,17 +110,17 @@ TEST_F(PutwScenario, ACancelByTheConsoleFailsAndStoresNothing) {
     EXPECT_EQ(read_bytes(console_.stored("z.bin")), body);
 }
 
-TEST_F(PutwScenario, ACancelByTheUserEndsWithEotAndTheConsoleKeepsNoHalfFile) {
+TEST_F(PutwScenario, ACancelByTheUserAbortsAndTheConsoleKeepsNoHalfFile) {
     ASSERT_TRUE(console_.start({}));
     ASSERT_TRUE(open(console_));
     int blocks = 0;
     link_.set_progress([&](size_t, size_t) {
         if (++blocks == 3) link_.cancel_flag().store(true);
     });
-    // The upload counts as done (the tool ends it with EOT after the block in
-    // flight), but the console refuses the incomplete file.
-    EXPECT_TRUE(send_file("w.bin", plain_entry("w.bin", pattern(2000, 7))));
+    // The block in flight completes, then CAN CAN aborts the upload.
+    EXPECT_FALSE(send_file("w.bin", plain_entry("w.bin", pattern(2000, 7))));
     EXPECT_EQ(blocks, 3);
+    EXPECT_EQ(link_.last_code(), 426);
     EXPECT_FALSE(file_exists(console_.stored("w.bin")));
 }
 
