@@ -20,6 +20,7 @@
 #include "platform/serial_port.h"
 #include "testkit/vconsole/capture_sender.h"
 #include "testkit/vconsole/file_store.h"
+#include "testkit/vconsole/line_pacer.h"
 #include "testkit/vconsole/options.h"
 #include "testkit/vconsole/serve.h"
 
@@ -90,7 +91,7 @@ int send_capture(int fd, const Options& o) {
         say(o.capture_file + ": " + error);
         return 1;
     }
-    FdStream line(fd);
+    PacedFdStream line(fd, o.line_rate);
     SendOptions so;
     so.corrupt_block = o.shell.corrupt_block;
     so.start_timeout_ms = o.start_timeout_ms;
@@ -129,7 +130,7 @@ int run_shell(int fd, const Options& o) {
         };
         session.on_deleted = [&](const std::string& name) { store->remove(name); };
     }
-    int rc = serve_shell(fd, session, g_stop);
+    int rc = serve_shell(fd, session, g_stop, o.line_rate);
     if (rc != 0 && !g_stop.load()) say("the line failed");
     return g_stop.load() ? 0 : rc;
 }

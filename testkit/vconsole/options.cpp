@@ -26,6 +26,8 @@ std::string usage_text(const std::string& program) {
            "                       (then LUMORA_COM1=LINK lets the kit's tools reach it)\n"
            "  --port DEVICE        serve a real serial device\n"
            "  --baud N             speed for --port (default 38400)\n"
+           "  --line-rate BITS     pace every byte in both directions as a UART at BITS\n"
+           "                       bit/s would (10 bits a byte); for timing a pty like a cable\n"
            "Shell:\n"
            "  --blocks N           size of /rom0 in 128-byte blocks (default 2048); a file\n"
            "                       takes one block for its entry plus its body blocks\n"
@@ -102,6 +104,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (!text(o.path)) return r;
         } else if (a == "--baud") {
             if (!number(50, 4000000, o.baud)) return r;
+        } else if (a == "--line-rate") {
+            if (!number(50, 4000000, o.line_rate)) return r;
         } else if (a == "--blocks") {
             int n = 0;
             if (!number(1, 1 << 24, n)) return r;

@@ -13,6 +13,7 @@ struct Options {
     Line line = Line::None;
     std::string path;  // the link to create (--pty) or the device to open (--port)
     int baud = 38400;
+    int line_rate = 0;  // bits per second the line is paced to (0: as fast as it goes)
     ShellOptions shell;
     std::string store_dir;
     std::string capture_file;  // set: act as the capture program instead of the shell

@@ -41,7 +41,9 @@ TEST(VconsoleOptions, EveryOptionReachesItsSetting) {
                     "70",
                     "-v",
                     "--baud",
-                    "9600"});
+                    "9600",
+                    "--line-rate",
+                    "38400"});
     ASSERT_TRUE(r.ok) << r.error;
     const Options& o = r.options;
     EXPECT_EQ(o.line, Options::Line::Pty);
@@ -58,6 +60,7 @@ TEST(VconsoleOptions, EveryOptionReachesItsSetting) {
     EXPECT_EQ(o.shell.answer_delay_ms, 70);
     EXPECT_TRUE(o.verbose);
     EXPECT_EQ(o.baud, 9600);
+    EXPECT_EQ(o.line_rate, 38400);
 
     auto c = parse({"--port", "/dev/ttyS0", "--send-capture", "shot.bmp", "--name", "shot"});
     ASSERT_TRUE(c.ok) << c.error;

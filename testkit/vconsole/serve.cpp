@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
+
+#include "testkit/vconsole/line_pacer.h"
 
 namespace lumora::vconsole {
 namespace {
@@ -17,7 +20,7 @@ constexpr int kStopCheckMs = 200;
 
 }  // namespace
 
-int serve_shell(int fd, ShellSession& session, const std::atomic<bool>& stop) {
+int serve_shell(int fd, ShellSession& session, const std::atomic<bool>& stop, int line_rate) {
     using Clock = ShellSession::Clock;
     int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
@@ -25,10 +28,15 @@ int serve_shell(int fd, ShellSession& session, const std::atomic<bool>& stop) {
     std::vector<uint8_t> pending;
     uint8_t buf[4096];
     int hangups = 0;
+    // Unpaced, every byte is due at once and these only pass bytes through.
+    LinePacer inbound(line_rate), outbound(line_rate);
     while (!stop.load()) {
         auto now = Clock::now();
+        auto arrived = inbound.take(now);
+        if (!arrived.empty()) session.receive(arrived, now);
         session.advance(now);
-        auto out = session.take_output(now);
+        outbound.push(session.take_output(now), now);
+        auto out = outbound.take(now);
         pending.insert(pending.end(), out.begin(), out.end());
         if (pending.size() > kMaxPending) pending.erase(pending.begin(), pending.end() - kMaxPending);
         while (!pending.empty()) {
@@ -42,14 +50,18 @@ int serve_shell(int fd, ShellSession& session, const std::atomic<bool>& stop) {
             return 1;
         }
 
-        int timeout = kStopCheckMs;
-        if (auto wake = session.next_wakeup()) {
-            auto until =
-                std::chrono::duration_cast<std::chrono::milliseconds>(*wake - Clock::now()).count() + 1;
-            timeout = static_cast<int>(std::clamp<long long>(until, 0, kStopCheckMs));
-        }
+        auto until = now + std::chrono::milliseconds(kStopCheckMs);
+        if (auto wake = session.next_wakeup()) until = std::min(until, *wake + std::chrono::milliseconds(1));
+        // Paced bytes are due to the microsecond; a late wake-up would slow the line.
+        if (auto due = inbound.next_due()) until = std::min(until, *due);
+        if (auto due = outbound.next_due()) until = std::min(until, *due);
+        auto wait_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::max<Clock::duration>(until - Clock::now(), {}))
+                           .count();
+        timespec timeout{static_cast<time_t>(wait_ns / 1'000'000'000),
+                         static_cast<long>(wait_ns % 1'000'000'000)};
         pollfd p{fd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};
-        int r = ::poll(&p, 1, timeout);
+        int r = ::ppoll(&p, 1, &timeout, nullptr);
         if (r < 0) {
             if (errno == EINTR) continue;
             return 1;
@@ -59,7 +71,7 @@ int serve_shell(int fd, ShellSession& session, const std::atomic<bool>& stop) {
             ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) {
                 hangups = 0;
-                session.receive(std::span<const uint8_t>(buf, static_cast<size_t>(n)), Clock::now());
+                inbound.push(std::span<const uint8_t>(buf, static_cast<size_t>(n)), Clock::now());
                 continue;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
