@@ -1,0 +1,33 @@
+#include "frontend_kind.h"
+
+namespace lumora::frontend {
+
+const FrontendKind& sonix2_kind() {
+    static const FrontendKind kind{"Sonix2", "*.wav",     "変　換",          "終　了",
+                                   "sonix",  "sonix.mes", PreviewKind::sound};
+    return kind;
+}
+
+const FrontendKind& pixtil2_kind() {
+    static const FrontendKind kind{"Pixtil2",           "*.bmp", "変換", "終了", "pixtil", "pixtil.mes",
+                                   PreviewKind::picture};
+    return kind;
+}
+
+launchers::ToolRequest converter_request(const FrontendKind& kind, const FrontendPaths& paths,
+                                         const std::string& folder, const std::string& file) {
+    launchers::ToolRequest request;
+    request.program = paths.kit_root + "/bin/" + kind.converter;
+    if (kind.preview == PreviewKind::sound) {
+        request.arguments = {"-w"};
+    } else {
+        // The settings file's path follows "-c" directly, as one word.
+        request.arguments = {"-c" + paths.own_folder + "/format"};
+    }
+    if (!file.empty()) request.arguments.push_back(file);
+    request.working_folder = folder;
+    request.output_file = folder + "/" + kind.message_file;
+    return request;
+}
+
+}  // namespace lumora::frontend
