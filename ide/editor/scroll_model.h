@@ -34,7 +34,8 @@ class ScrollAxis {
     // Scroll bar: 1 up to kBarLimit cells, then total / kBarLimit + 1.
     int factor() const { return total_ <= kBarLimit ? 1 : total_ / kBarLimit + 1; }
     int bar_maximum() const { return (max_position() + factor() - 1) / factor(); }
-    int bar_value() const { return position_ / factor(); }
+    // The end of the document shows as the end of the bar.
+    int bar_value() const { return position_ >= max_position() ? bar_maximum() : position_ / factor(); }
     // A thumb moved to `value`: the cell the bar shows there (the remainder
     // is kept when the bar did not really move).
     void set_bar_value(int value);

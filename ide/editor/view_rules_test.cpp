@@ -62,6 +62,7 @@ TEST(ScrollAxis, LargeTotalsScaleTheBarButEveryCellStaysReachable) {
     EXPECT_EQ(v.position(), 1001);
     v.set_bar_value(v.bar_maximum());
     EXPECT_EQ(v.position(), v.max_position());
+    EXPECT_EQ(v.bar_value(), v.bar_maximum());
     v.set_total(200000000);
     EXPECT_EQ(v.total(), ScrollAxis::kMaxTotal);
 }
