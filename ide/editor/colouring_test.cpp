@@ -117,27 +117,46 @@ TEST(KeywordDb, MissingFileAsksAndCancelEnds) {
 
 TEST(KeywordJump, HeaderPathResolution) {
     KeywordDatabase db = fixture_db();
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "stdio.h"), "C:\\lumo\\include\\sys\\stdio.h");
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo\\", "sub\\x.h"), "C:\\lumo\\include\\sys\\sub\\x.h");
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo", ".\\here.h"), "C:\\lumo\\include\\sys\\here.h");
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "..\\up.h"), "C:\\lumo\\include\\up.h");
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "...\\up2.h"), "C:\\lumo\\up2.h");
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "D:\\abs.h"), "D:\\abs.h");
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "\\\\srv\\x.h"), "\\\\srv\\x.h");
-    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "..."), "");
-    EXPECT_EQ(resolve_keyword_header("", "x.h"), "");
+    const auto kWin = platform::PathStyle::Windows;
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "stdio.h", kWin), "C:\\lumo\\include\\sys\\stdio.h");
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo\\", "sub\\x.h", kWin), "C:\\lumo\\include\\sys\\sub\\x.h");
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo", ".\\here.h", kWin), "C:\\lumo\\include\\sys\\here.h");
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "..\\up.h", kWin), "C:\\lumo\\include\\up.h");
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "...\\up2.h", kWin), "C:\\lumo\\up2.h");
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "D:\\abs.h", kWin), "D:\\abs.h");
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "\\\\srv\\x.h", kWin), "\\\\srv\\x.h");
+    EXPECT_EQ(resolve_keyword_header("C:\\lumo", "...", kWin), "");
+    EXPECT_EQ(resolve_keyword_header("", "x.h", kWin), "");
 
-    auto j = keyword_jump(db, "while", "C:\\lumo");
+    auto j = keyword_jump(db, "while", "C:\\lumo", kWin);
     ASSERT_TRUE(j.has_value());
     EXPECT_EQ(j->path, "C:\\lumo\\include\\sys\\stdio.h");
     EXPECT_EQ(j->line, 12);
     EXPECT_EQ(j->keyword, "while");
-    EXPECT_FALSE(keyword_jump(db, "int", "C:\\lumo"));      // no header
-    EXPECT_FALSE(keyword_jump(db, "while", ""));            // no platform folder
-    EXPECT_FALSE(keyword_jump(db, "nothing", "C:\\lumo"));  // no entry
-    EXPECT_FALSE(keyword_jump(db, "lm_dots", "C:\\lumo"));  // dots only
+    EXPECT_FALSE(keyword_jump(db, "int", "C:\\lumo", kWin));      // no header
+    EXPECT_FALSE(keyword_jump(db, "while", "", kWin));            // no platform folder
+    EXPECT_FALSE(keyword_jump(db, "nothing", "C:\\lumo", kWin));  // no entry
+    EXPECT_FALSE(keyword_jump(db, "lm_dots", "C:\\lumo", kWin));  // dots only
     db.set_enabled(1, false);
-    EXPECT_FALSE(keyword_jump(db, "lm_print", "C:\\lumo"));  // set switched off
+    EXPECT_FALSE(keyword_jump(db, "lm_print", "C:\\lumo", kWin));  // set switched off
+}
+
+TEST(KeywordJump, HeaderPathOnThisHost) {
+    // The database keeps Windows separators; the platform folder is a host path.
+    EXPECT_EQ(resolve_keyword_header("/home/u/lumo", "stdio.h"), "/home/u/lumo/include/sys/stdio.h");
+    EXPECT_EQ(resolve_keyword_header("/home/u/lumo/", "sub\\x.h"), "/home/u/lumo/include/sys/sub/x.h");
+    EXPECT_EQ(resolve_keyword_header("/home/u/lumo", ".\\here.h"), "/home/u/lumo/include/sys/here.h");
+    EXPECT_EQ(resolve_keyword_header("/home/u/lumo", "..\\up.h"), "/home/u/lumo/include/up.h");
+    EXPECT_EQ(resolve_keyword_header("/home/u/lumo", "...\\up2.h"), "/home/u/lumo/up2.h");
+    EXPECT_EQ(resolve_keyword_header("/l", ".....\\top.h"), "/top.h") << "never above the root";
+    EXPECT_EQ(resolve_keyword_header("/home/u/lumo", "\\opt\\x.h"), "/opt/x.h");
+    EXPECT_EQ(resolve_keyword_header("/home/u/lumo", ".."), "");
+    // A Shift-JIS header name becomes the host's UTF-8 ("表" is 95 5C: its trail byte is no separator).
+    EXPECT_EQ(resolve_keyword_header("/l", "\x95\x5C.h"), "/l/include/sys/表.h");
+
+    auto j = keyword_jump(fixture_db(), "while", "/home/u/lumo");
+    ASSERT_TRUE(j.has_value());
+    EXPECT_EQ(j->path, "/home/u/lumo/include/sys/stdio.h");
 }
 
 TEST(KeywordDb, RandomTextNeverBreaksTheParser) {

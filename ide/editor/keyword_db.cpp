@@ -233,31 +233,37 @@ const KeywordEntry* KeywordDatabase::find(std::string_view keyword) const {
     return s ? s->entry : nullptr;
 }
 
-std::string resolve_keyword_header(const std::string& platform_folder, const std::string& header) {
+std::string resolve_keyword_header(const std::string& platform_folder, const std::string& header,
+                                   platform::PathStyle style) {
     if (platform_folder.empty() || header.empty()) return {};
-    std::string base = platform_folder;
-    if (base.back() != '\\') base += '\\';
-    base += "include\\sys\\";
-    if ((header.size() >= 3 && header.compare(1, 2, ":\\") == 0) || header.rfind("\\\\", 0) == 0)
-        return header;
-    std::string folder = base.substr(0, base.size() - 1);  // without its trailing "\"
-    if (header[0] != '.') return folder + "\\" + header;
+    const char sep = platform::separator(style);
+    // The database is written with Windows separators in Shift-JIS.
+    const std::string field = platform::from_stored_form(header, style);
+    if (style == platform::PathStyle::Windows) {
+        if ((field.size() >= 3 && field.compare(1, 2, ":\\") == 0) || field.rfind("\\\\", 0) == 0)
+            return field;
+    } else if (platform::is_absolute(field, style)) {
+        return field;
+    }
+    // The base folder, without a trailing separator.
+    std::string folder = platform::with_trailing_separator(platform_folder, style) + "include" + sep + "sys";
+    if (field[0] != '.') return folder + sep + field;
     size_t dots = 0;
-    while (dots < header.size() && header[dots] == '.') ++dots;
-    if (dots >= header.size() || header[dots] != '\\') return {};
+    while (dots < field.size() && field[dots] == '.') ++dots;
+    if (dots >= field.size() || field[dots] != sep) return {};
     for (size_t k = 1; k < dots; ++k) {
-        size_t slash = folder.rfind('\\');
-        if (slash == std::string::npos) break;  // cannot climb above the drive
+        size_t slash = folder.rfind(sep);
+        if (slash == std::string::npos) break;  // cannot climb above the drive or root
         folder.erase(slash);
     }
-    return folder + "\\" + header.substr(dots + 1);
+    return folder + sep + field.substr(dots + 1);
 }
 
 std::optional<KeywordJump> keyword_jump(const KeywordDatabase& db, std::string_view text,
-                                        const std::string& platform_folder) {
+                                        const std::string& platform_folder, platform::PathStyle style) {
     const KeywordEntry* e = db.find(text);
     if (!e || e->header.empty() || platform_folder.empty()) return std::nullopt;
-    std::string path = resolve_keyword_header(platform_folder, e->header);
+    std::string path = resolve_keyword_header(platform_folder, e->header, style);
     if (path.empty()) return std::nullopt;
     return KeywordJump{path, e->line, e->keyword};
 }

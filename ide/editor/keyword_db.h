@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/path_style.h"
+
 namespace lumora::editor {
 
 struct KeywordEntry {
@@ -83,9 +85,11 @@ class KeywordDatabase {
     bool long_keywords_ = false;  // some keyword is 64 bytes or longer
 };
 
-// Resolves a keyword's header field against the platform folder (Windows path
-// style, as stored in the database). Empty when the jump is to stop.
-std::string resolve_keyword_header(const std::string& platform_folder, const std::string& header);
+// Resolves a keyword's header field (Windows form, as stored in the database)
+// against the platform folder, a path of `style`; the result is a path of
+// that style. Empty when the jump is to stop.
+std::string resolve_keyword_header(const std::string& platform_folder, const std::string& header,
+                                   platform::PathStyle style = platform::host_path_style());
 
 // The keyword jump: the entry for `text`, and the path of its header file.
 struct KeywordJump {
@@ -94,6 +98,7 @@ struct KeywordJump {
     std::string keyword;
 };
 std::optional<KeywordJump> keyword_jump(const KeywordDatabase& db, std::string_view text,
-                                        const std::string& platform_folder);
+                                        const std::string& platform_folder,
+                                        platform::PathStyle style = platform::host_path_style());
 
 }  // namespace lumora::editor
