@@ -22,8 +22,12 @@ std::map<std::string, std::string> parse(const std::string& text) {
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const size_t colon = line.find(": ");
-        if (colon != std::string::npos) fields[line.substr(0, colon)] = line.substr(colon + 2);
+        // "name: x" as the IDE writes it, "name:x" as the launcher's template has it.
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos) {
+            const size_t value = line.find_first_not_of(' ', colon + 1);
+            fields[line.substr(0, colon)] = value == std::string::npos ? std::string() : line.substr(value);
+        }
         start = end + 1;
     }
     return fields;
