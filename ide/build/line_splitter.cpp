@@ -83,13 +83,15 @@ size_t walk(std::string& line, std::string_view text, bool final, const LineSink
             case Utf8::None:
                 break;
         }
+        // A lead byte takes the next byte along, except a LF: no character of
+        // either encoding holds one, so a cut character never merges lines.
         if (sjis::is_lead(b)) {
-            if (i + 1 < n) {
+            if (i + 1 < n && text[i + 1] != kLf) {
                 line.append(text.substr(i, 2));
                 i += 2;
                 continue;
             }
-            if (!final) return i;
+            if (i + 1 == n && !final) return i;
         }
         line.push_back(c);
         ++i;

@@ -2,7 +2,8 @@
 // Cuts the byte stream of a running tool into output lines.
 //
 // CR, LF and CR LF end a line; TABs are dropped; a Shift-JIS lead byte takes
-// the byte after it along, so a double-byte character never ends a line.
+// the byte after it along (a CR too), so a double-byte character never ends
+// a line. LF always ends one: it is never part of a character.
 // The unfinished tail is handed back so the next read can complete it.
 
 #include <functional>

@@ -58,9 +58,14 @@ TEST(LineSplitter, TabsAreDropped) {
 }
 
 TEST(LineSplitter, ShiftJisPairNeverEndsALine) {
-    // 0x82 0x0A / 0x82 0x0D: the lead byte takes the next byte along.
-    EXPECT_EQ(split("a\x82\nb\nc", true).lines, (Lines{"a\x82\nb", "c"}));
+    // A lead byte takes a CR along; LF is never part of a character, so a
+    // line cut after a lead byte still ends there.
     EXPECT_EQ(split("a\x82\rb\r\n", true).lines, (Lines{"a\x82\rb"}));
+    EXPECT_EQ(split("a\x82\nb\nc", true).lines, (Lines{"a\x82", "b", "c"}));
+    EXPECT_EQ(split("a\x82\r\nb", true).lines, (Lines{"a\x82\r", "b"}));
+    // Shift-JIS "ﾃ" then a lead byte: neither reading as UTF-8 nor as pairs merges the lines.
+    EXPECT_EQ(split("\xC3\xE3\nx\n", true).lines, (Lines{"\xC3\xE3", "x"}));
+    EXPECT_EQ(split("\xE3\x81\x82\x82\nx\n", true).lines, (Lines{"\xE3\x81\x82\x82", "x"}));
     // A lead byte also takes a TAB along instead of dropping it.
     EXPECT_EQ(split("\x93\tz\n", true).lines, (Lines{"\x93\tz"}));
     // Ordinary double-byte text: 警告 (8C 78 8D 90).
@@ -79,7 +84,9 @@ TEST(LineSplitter, CarryOverJoinsLinesCutBetweenReads) {
     // CR at the end of one read, LF at the start of the next: one line end.
     EXPECT_EQ(feed_in_chunks("a\r\nb\r\n", {2}), (Lines{"a", "b"}));
     // A double-byte character cut between two reads stays whole.
-    EXPECT_EQ(feed_in_chunks("\x82\nq\n", {1}), (Lines{"\x82\nq"}));
+    EXPECT_EQ(feed_in_chunks("\x82\rq\n", {1}), (Lines{"\x82\rq"}));
+    EXPECT_EQ(feed_in_chunks("\x82\x40\nq\n", {1}), (Lines{"\x82\x40", "q"}));
+    EXPECT_EQ(feed_in_chunks("\x82\nq\n", {1}), (Lines{"\x82", "q"}));
     EXPECT_EQ(feed_in_chunks("\xE3\x81\x82\nq\n", {1}), (Lines{"\xE3\x81\x82", "q"}));
     EXPECT_EQ(feed_in_chunks("\xE3\x81\x82\nq\n", {2}), (Lines{"\xE3\x81\x82", "q"}));
 }

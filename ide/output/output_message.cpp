@@ -111,7 +111,14 @@ BuiltMessage build_message(std::string_view text, bool classify) {
 }
 
 std::string tool_text_to_sjis(std::string_view raw) {
-    if (cp932::has_non_ascii(raw) && cp932::is_valid_utf8(raw)) return cp932::from_utf8(raw);
+    // Short Shift-JIS lines are often valid UTF-8 by chance ("ﾃｽ" is C3 BD);
+    // a line is taken as UTF-8 only when every character has a place in
+    // code page 932.
+    if (cp932::has_non_ascii(raw) && cp932::is_valid_utf8(raw)) {
+        bool exact = false;
+        std::string sjis = cp932::from_utf8(raw, &exact);
+        if (exact) return sjis;
+    }
     return std::string(raw);
 }
 

@@ -35,8 +35,8 @@ BuiltMessage build_message(std::string_view text, bool classify);
 OutputMessage classify_line(std::string_view text);
 
 // A tool line as the output window keeps it: tools on this host usually speak
-// UTF-8, so valid UTF-8 with non-ASCII bytes becomes Shift-JIS; anything else
-// is taken as Shift-JIS already.
+// UTF-8, so valid UTF-8 with non-ASCII bytes that code page 932 holds exactly
+// becomes Shift-JIS; anything else is taken as Shift-JIS already.
 std::string tool_text_to_sjis(std::string_view raw);
 
 // Index of the colour class a line of this kind is drawn with.

@@ -100,6 +100,11 @@ TEST(ToolText, Utf8BecomesShiftJisOtherBytesStay) {
     // Already Shift-JIS (not valid UTF-8): untouched.
     EXPECT_EQ(tool_text_to_sjis("\x8C\x78\x8D\x90"), "\x8C\x78\x8D\x90");
     EXPECT_EQ(tool_text_to_sjis("plain ascii"), "plain ascii");
+    // Shift-JIS that happens to be valid UTF-8: "ﾃｽ" (C3 BD) would be U+00FD,
+    // which code page 932 cannot hold, so the bytes are Shift-JIS after all.
+    EXPECT_EQ(tool_text_to_sjis("\xC3\xBD.c(2) : Error: x"), "\xC3\xBD.c(2) : Error: x");
+    // A line with any character outside code page 932 keeps all its bytes.
+    EXPECT_EQ(tool_text_to_sjis("\xE8\xAD\xA6 \xC3\xBD"), "\xE8\xAD\xA6 \xC3\xBD");
 }
 
 TEST(ColourClass, ByKind) {
