@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -18,6 +17,7 @@
 #include "common/cp932.h"
 #include "converters/orvconv/mapinfo.h"
 #include "converters/orvconv/orv_convert.h"
+#include "ui/message_box.h"
 
 namespace lumora::orv {
 
@@ -126,7 +126,7 @@ OrvWindow::OrvWindow(QWidget* parent)
         return QFileDialog::getOpenFileName(parent, QString(), QString(), OrvWindow::fileFilter());
     };
     reporter_ = [](QWidget* parent, const QString& message) {
-        QMessageBox::critical(parent, QString::fromUtf8(kCaption), message);
+        ui::show_box(parent, {QString::fromUtf8(kCaption), message, ui::BoxIcon::error});
     };
 }
 

@@ -2,13 +2,11 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <condition_variable>
@@ -16,17 +14,15 @@
 #include <mutex>
 
 #include "gateway_controller.h"
+#include "ui/cell_font.h"
+#include "ui/dialog_units.h"
+#include "ui/message_box.h"
 
 namespace lumora::gateway {
 
 namespace {
 
 const char* const kCaption = "VantaGatewayServer";
-
-void default_message_box(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
-    box.exec();
-}
 
 // Lets the reader thread wait until the dialog thread has dismissed the box.
 struct BoxWait {
@@ -42,20 +38,11 @@ struct BoxWait {
 
 }  // namespace
 
-QSize dialog_units_to_pixels(const QFont& font, int dlu_x, int dlu_y) {
-    const QFontMetrics fm(font);
-    const QString sample = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const int base_x = (fm.horizontalAdvance(sample) / 26 + 1) / 2;
-    const int base_y = fm.height();
-    return QSize(dlu_x * base_x / 4, dlu_y * base_y / 8);
-}
-
 GatewayDialog::GatewayDialog(GatewayController& controller, QWidget* parent)
-    : QDialog(parent), controller_(controller), message_box_(default_message_box) {
+    : QDialog(parent), controller_(controller) {
     setObjectName("gatewayDialog");
     setWindowTitle(QString::fromUtf8(kCaption));
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPointSize(9);
+    const QFont font = ui::dialog_font();
     setFont(font);
 
     auto* port_label = new QLabel(QString::fromUtf8("通信ポート(&P)："), this);
@@ -101,7 +88,7 @@ GatewayDialog::GatewayDialog(GatewayController& controller, QWidget* parent)
     layout->addLayout(log_row);
     layout->addWidget(status_group);
 
-    setMinimumSize(dialog_units_to_pixels(font, 111, 111));
+    setMinimumSize(ui::dialog_units_to_pixels(font, 111, 111));
 
     connect(port_list_, &QComboBox::activated, this, &GatewayDialog::on_port_chosen);
     connect(speed_9600_, &QRadioButton::clicked, this, [this] { on_speed_chosen(9600); });
@@ -163,7 +150,7 @@ void GatewayDialog::show_status(const QString& text) {
 
 void GatewayDialog::show_unknown(uint8_t command_class, uint8_t command_code) {
     const QString text = QString::asprintf("unkown command (%02X:%02X)", command_class, command_code);
-    message_box_(this, windowTitle(), text);
+    ui::show_box(this, {windowTitle(), text, ui::BoxIcon::error});
 }
 
 }  // namespace lumora::gateway

@@ -25,6 +25,8 @@
 #include "gateway_controller.h"
 #include "platform/pty_pair.h"
 #include "requests.h"
+#include "ui/dialog_units.h"
+#include "ui/message_box.h"
 
 namespace lumora::gateway {
 namespace {
@@ -96,7 +98,7 @@ TEST_F(GatewayDialogTest, ControlsCarryTheirTextsAndTheDialogFont) {
     EXPECT_EQ(child<QLabel>("logLabel")->buddy(), child<QLineEdit>("logEdit"));
     EXPECT_EQ(child<QGroupBox>("statusGroup")->title(), QString::fromUtf8("ステータス"));
     EXPECT_TRUE(dialog_->status_text().isEmpty());
-    const QSize dlu = dialog_units_to_pixels(dialog_->font(), 111, 111);
+    const QSize dlu = ui::dialog_units_to_pixels(dialog_->font(), 111, 111);
     EXPECT_GT(dlu.width(), 100);
     EXPECT_GE(dialog_->minimumWidth(), dlu.width());
     // A picture of the window for the docs and for eyes.
@@ -200,9 +202,19 @@ TEST_F(GatewayDialogTest, UnknownCommandShowsAnErrorBoxThatHoldsFrameHandling) {
     QTRY_COMPARE_WITH_TIMEOUT(dialog_->status_text(), QString("check Status"), 10000);
 }
 
-TEST_F(GatewayDialogTest, InjectedMessageBoxAndClosingWhileABoxIsPending) {
-    std::vector<QString> shown;
-    dialog_->set_message_box([&](QWidget*, const QString&, const QString& text) { shown.push_back(text); });
+// Records the boxes instead of showing them; answers at once.
+struct RecordedBoxes : ui::MessageBoxes {
+    std::vector<QString> texts;
+    ui::BoxAnswer show(QWidget*, const ui::Box& box) override {
+        texts.push_back(box.text);
+        return ui::BoxAnswer::ok;
+    }
+};
+
+TEST_F(GatewayDialogTest, BoxesThroughTheSharedInterfaceAndClosingWhileABoxIsPending) {
+    RecordedBoxes boxes;
+    ui::ScopedMessageBoxes scope(boxes);
+    std::vector<QString>& shown = boxes.texts;
     EXPECT_EQ(ask(0, netclient::power_on()), kPowerOnAck);
     ASSERT_TRUE(link_[0]->send(netclient::request(0x11, 0x55)));
     QTRY_COMPARE_WITH_TIMEOUT(dialog_->status_text(), QString("unkown command!"), 10000);
@@ -212,7 +224,6 @@ TEST_F(GatewayDialogTest, InjectedMessageBoxAndClosingWhileABoxIsPending) {
 
     // A box that is never dismissed must not keep the window from closing:
     // the reader stops waiting for it.
-    dialog_->set_message_box([](QWidget*, const QString&, const QString&) {});
     ASSERT_TRUE(link_[0]->send(netclient::request(0x42, 0x01)));
     // No events are processed here, so the box request stays queued and the
     // reader keeps waiting for it until the dialog goes.
