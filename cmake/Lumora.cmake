@@ -54,3 +54,28 @@ function(lumora_sources_present var)
   endforeach()
   set(${var} ${present} PARENT_SCOPE)
 endfunction()
+
+# lumora_add_xsession_test(<name> [ATSPI] [TIMEOUT <seconds>] COMMAND <program> [args...])
+# A test that needs a real X server (keyboard state, focus, input methods,
+# titles) or the accessibility bus: the command runs inside
+# tests/support/xsession, a private Xvfb with its own D-Bus session (and with
+# ATSPI the accessibility bus, as a screen reader sees it). A GoogleTest
+# program run this way counts as one test.
+function(lumora_add_xsession_test name)
+  if(NOT LUMORA_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "ATSPI" "TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 180)
+  endif()
+  set(session_options "")
+  if(ARG_ATSPI)
+    list(APPEND session_options --atspi)
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/support/xsession ${session_options} -- ${ARG_COMMAND})
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "LUMORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;LUMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
