@@ -85,7 +85,7 @@ void go_to_line_centred(EditController& view, int n, const std::function<void()>
     n = std::clamp(n, 1, count);
     const int h = view.visible_rows() / 2;
     if (h > 0) {
-        view.set_caret({0, std::min(n + h - 1, count) - 1});
+        view.set_caret({0, std::min(n + h - 1, count - 1)});
         if (scroll_into_view) scroll_into_view();
     }
     view.set_caret({0, n - 1});

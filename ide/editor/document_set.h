@@ -53,8 +53,9 @@ class DocumentSet {
 };
 
 // Going to line `n` (1-based) so it ends up near the middle of the window:
-// first to line n + h - 1 (h = half the visible lines), then to line n,
-// column 0. `scroll_into_view` runs after each move.
+// first to row n + h - 1 (0-based, h = half the visible lines, clamped to
+// the last row), then to row n - 1, column 0. `scroll_into_view` runs after
+// each move.
 void go_to_line_centred(EditController& view, int n, const std::function<void()>& scroll_into_view = {});
 
 // Places the caret after an open: `line` (1-based, or -1 for none) or the

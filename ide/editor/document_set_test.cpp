@@ -56,8 +56,18 @@ TEST(OpenDocument, CaretAtLineOrText) {
     std::vector<int> moves;
     auto track = [&] { moves.push_back(view.caret().line); };
     place_caret_after_open(view, 30, "", false, track);
-    EXPECT_EQ(moves, (std::vector<int>{38, 29}));  // past the target first, so it sits mid-window
+    // Line 30 with 10 rows in half a window: row 30 + 10 - 1 first, so line 30
+    // sits mid-window with the following lines below it.
+    EXPECT_EQ(moves, (std::vector<int>{39, 29}));
     EXPECT_EQ(view.caret(), (CaretPos{0, 29}));
+    moves.clear();
+    go_to_line_centred(view, 95, track);
+    EXPECT_EQ(moves, (std::vector<int>{99, 94})) << "the first move stops at the last line";
+    moves.clear();
+    view.set_visible_rows(1);
+    go_to_line_centred(view, 5, track);
+    EXPECT_EQ(moves, (std::vector<int>{4})) << "no half window, no first move";
+    view.set_visible_rows(20);
     place_caret_after_open(view, -1, "count", false);
     EXPECT_EQ(view.anchor(), (CaretPos{12, 60}));  // whole word: not inside count2
     EXPECT_EQ(view.caret(), (CaretPos{17, 60}));
