@@ -37,9 +37,17 @@ QGroupBox* pair_group(const QString& title, const QString& first_label, QLineEdi
                       const QString& second_label, QLineEdit* second) {
     auto* group = new QGroupBox(title);
     auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(first_label), 0, 0);
+    // The labels are the fields' buddies, so a screen reader names each field
+    // by its own label; the group's title tells the two pairs apart.
+    auto* label1 = new QLabel(first_label);
+    auto* label2 = new QLabel(second_label);
+    label1->setBuddy(first);
+    label2->setBuddy(second);
+    first->setAccessibleDescription(title);
+    second->setAccessibleDescription(title);
+    grid->addWidget(label1, 0, 0);
     grid->addWidget(first, 0, 1);
-    grid->addWidget(new QLabel(second_label), 0, 2);
+    grid->addWidget(label2, 0, 2);
     grid->addWidget(second, 0, 3);
     return group;
 }
