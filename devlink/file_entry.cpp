@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/cp932.h"
 #include "common/le_bytes.h"
+#include "common/sjis.h"
+#include "platform/path_style.h"
 
 namespace lumora::devlink {
 namespace {
@@ -19,9 +22,17 @@ std::string bounded_text(const uint8_t* p, size_t width) {
     return std::string(reinterpret_cast<const char*>(p), n);
 }
 
+// Cut to the field on a character boundary: half a double-byte character
+// would turn the console's name into a different one.
 void put_text(uint8_t* p, size_t width, std::string_view text) {
+    size_t n = 0;
+    while (n < text.size()) {
+        const size_t length = sjis::char_length(text, n);
+        if (n + length > width) break;
+        n += length;
+    }
     std::memset(p, 0, width);
-    std::memcpy(p, text.data(), std::min(width, text.size()));
+    std::memcpy(p, text.data(), n);
 }
 
 bool ends_with_fr(std::string_view name) {
@@ -33,21 +44,58 @@ bool ends_with_fr(std::string_view name) {
 
 }  // namespace
 
-std::string DirectoryEntry::name() const { return bounded_text(bytes + kName, kNameWidth); }
-std::string DirectoryEntry::info() const { return bounded_text(bytes + kInfo, kInfoWidth); }
-int32_t DirectoryEntry::size() const { return load_s32le(bytes + kSize); }
-int16_t DirectoryEntry::blocks() const { return load_s16le(bytes + kBlocks); }
-uint16_t DirectoryEntry::mode() const { return load_u16le(bytes + kMode); }
-uint32_t DirectoryEntry::date() const { return load_u32le(bytes + kDate); }
-int32_t DirectoryEntry::resource() const { return load_s32le(bytes + kResource); }
+std::string entry_text_from_host_name(std::string_view host_name) {
+    // The host names files in UTF-8; a name that is not UTF-8 was made in
+    // Shift-JIS already.
+    if (platform::host_path_style() == platform::PathStyle::Windows || !cp932::has_non_ascii(host_name) ||
+        !cp932::is_valid_utf8(host_name))
+        return std::string(host_name);
+    return cp932::from_utf8(host_name);
+}
 
-void DirectoryEntry::set_name(std::string_view name) { put_text(bytes + kName, kNameWidth, name); }
-void DirectoryEntry::set_info(std::string_view info) { put_text(bytes + kInfo, kInfoWidth, info); }
-void DirectoryEntry::set_size(int32_t v) { store_u32le(bytes + kSize, static_cast<uint32_t>(v)); }
-void DirectoryEntry::set_blocks(int16_t v) { store_u16le(bytes + kBlocks, static_cast<uint16_t>(v)); }
-void DirectoryEntry::set_mode(uint16_t v) { store_u16le(bytes + kMode, v); }
-void DirectoryEntry::set_date(uint32_t v) { store_u32le(bytes + kDate, v); }
-void DirectoryEntry::set_resource(int32_t v) { store_u32le(bytes + kResource, static_cast<uint32_t>(v)); }
+std::string DirectoryEntry::name() const {
+    return bounded_text(bytes + kName, kNameWidth);
+}
+std::string DirectoryEntry::info() const {
+    return bounded_text(bytes + kInfo, kInfoWidth);
+}
+int32_t DirectoryEntry::size() const {
+    return load_s32le(bytes + kSize);
+}
+int16_t DirectoryEntry::blocks() const {
+    return load_s16le(bytes + kBlocks);
+}
+uint16_t DirectoryEntry::mode() const {
+    return load_u16le(bytes + kMode);
+}
+uint32_t DirectoryEntry::date() const {
+    return load_u32le(bytes + kDate);
+}
+int32_t DirectoryEntry::resource() const {
+    return load_s32le(bytes + kResource);
+}
+
+void DirectoryEntry::set_name(std::string_view name) {
+    put_text(bytes + kName, kNameWidth, name);
+}
+void DirectoryEntry::set_info(std::string_view info) {
+    put_text(bytes + kInfo, kInfoWidth, info);
+}
+void DirectoryEntry::set_size(int32_t v) {
+    store_u32le(bytes + kSize, static_cast<uint32_t>(v));
+}
+void DirectoryEntry::set_blocks(int16_t v) {
+    store_u16le(bytes + kBlocks, static_cast<uint16_t>(v));
+}
+void DirectoryEntry::set_mode(uint16_t v) {
+    store_u16le(bytes + kMode, v);
+}
+void DirectoryEntry::set_date(uint32_t v) {
+    store_u32le(bytes + kDate, v);
+}
+void DirectoryEntry::set_resource(int32_t v) {
+    store_u32le(bytes + kResource, static_cast<uint32_t>(v));
+}
 
 std::string DirectoryEntry::mode_letters() const {
     std::string letters;
@@ -95,8 +143,9 @@ std::optional<DirectoryEntry> read_entry(std::span<const uint8_t> data) {
 DirectoryEntry build_plain_entry_at(std::string_view file_name, uint64_t length, const CalendarTime& local,
                                     EntryFlavor flavor) {
     DirectoryEntry e;
-    e.set_name(file_name);
-    e.set_info(file_name);
+    const std::string text = entry_text_from_host_name(file_name);
+    e.set_name(text);
+    e.set_info(text);
     // The field is 32 bits wide; nothing the console holds comes near that.
     const auto size = static_cast<int32_t>(std::min<uint64_t>(length, INT32_MAX));
     e.set_size(size);

@@ -36,8 +36,9 @@ struct DirectoryEntry {
     uint32_t date() const;
     int32_t resource() const;
 
-    void set_name(std::string_view name);  // cut to 16 bytes, rest 0x00
-    void set_info(std::string_view info);  // cut to 24 bytes, rest 0x00
+    // Shift-JIS text cut to 16 / 24 bytes without splitting a character, rest 0x00.
+    void set_name(std::string_view name);
+    void set_info(std::string_view info);
     void set_size(int32_t size);
     void set_blocks(int16_t blocks);
     void set_mode(uint16_t mode);
@@ -69,8 +70,14 @@ bool has_header(std::span<const uint8_t> data);
 // The directory entry at offset 64 of data that has a header; nullopt when too short.
 std::optional<DirectoryEntry> read_entry(std::span<const uint8_t> data);
 
+// A file name as the host gives it, as the console's Shift-JIS: UTF-8 is
+// converted (characters code page 932 cannot hold become "?"); bytes that are
+// not UTF-8 are taken as Shift-JIS already.
+std::string entry_text_from_host_name(std::string_view host_name);
+
 // Builds the entry for a plain file without header. `file_name` is the name
-// without folder. `mtime` is the last-write time (converted to local time).
+// without folder as the host gives it; `name` and `info` receive it in
+// Shift-JIS. `mtime` is the last-write time (converted to local time).
 DirectoryEntry build_plain_entry(std::string_view file_name, uint64_t length, std::time_t mtime,
                                  EntryFlavor flavor);
 // Same, with the calendar time already known (tests).
@@ -82,10 +89,10 @@ std::vector<uint8_t> build_header(const DirectoryEntry& entry);
 
 // Result of checking a received file entry.
 struct ReceivedEntry {
-    DirectoryEntry entry;       // resource already forced to -1 when it was too long
+    DirectoryEntry entry;  // resource already forced to -1 when it was too long
     size_t body_offset = kHeaderSize;
-    size_t code_length = 0;     // what is saved: resource when set, else size
-    size_t resource_length = 0; // size - resource, 0 without resources
+    size_t code_length = 0;      // what is saved: resource when set, else size
+    size_t resource_length = 0;  // size - resource, 0 without resources
     std::vector<std::string> warnings;
 };
 struct SplitResult {
@@ -103,8 +110,8 @@ struct ResourceItem {
     Kind kind = Kind::Code;
     uint32_t offset = 0;  // within the body
     uint32_t length = 0;
-    std::string type;     // 4 characters for a chunk
-    int16_t number = 0;   // resource number of a chunk
+    std::string type;    // 4 characters for a chunk
+    int16_t number = 0;  // resource number of a chunk
 };
 // Walks the resource area of a body (`size` bytes of it are meaningful).
 // Only bytes present in `body` are read; a zero-length chunk ends the walk

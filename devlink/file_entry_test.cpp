@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
+
+#include "devlink/ide_link.h"
 
 namespace lumora::devlink {
 namespace {
@@ -58,6 +61,47 @@ TEST(FileEntry, PlainEntryBlocksModeAndResourceRules) {
     EXPECT_EQ(build_plain_entry_at("notes.txt", 10, t, EntryFlavor::LmPutw).resource(), -1);
     EXPECT_EQ(build_plain_entry_at("noext", 10, t, EntryFlavor::LmPutw).resource(), 0);
     EXPECT_EQ(build_plain_entry_at("a.fr.txt", 10, t, EntryFlavor::LmPutw).resource(), -1);
+}
+
+// The console reads the name fields as Shift-JIS; the host names files in UTF-8.
+TEST(FileEntry, HostFileNamesBecomeShiftJisCutOnACharacterBoundary) {
+    const CalendarTime t{2024, 5, 17, 13, 45, 31};
+    for (EntryFlavor flavor : {EntryFlavor::Ide, EntryFlavor::LmPutw}) {
+        // "画像.fr" and "説明書.txt"
+        DirectoryEntry e = build_plain_entry_at("\xE7\x94\xBB\xE5\x83\x8F.fr", 1, t, flavor);
+        EXPECT_EQ(e.name(), "\x89\xE6\x91\x9C.fr");
+        EXPECT_EQ(e.info(), "\x89\xE6\x91\x9C.fr");
+        // 15 letters then "あ" (82 A0): the character does not fit the 16 bytes and is left out whole.
+        e = build_plain_entry_at("abcdefghijklmno\xE3\x81\x82", 1, t, flavor);
+        EXPECT_EQ(e.name(), "abcdefghijklmno");
+        EXPECT_EQ(e.info(), "abcdefghijklmno\x82\xA0");
+        // Twelve "あ": 24 bytes of info, 16 of name, never a lone lead byte.
+        std::string twelve;
+        for (int i = 0; i < 12; ++i) twelve += "\xE3\x81\x82";
+        e = build_plain_entry_at(twelve, 1, t, flavor);
+        EXPECT_EQ(e.name().size(), 16u);
+        EXPECT_EQ(e.info().size(), 24u);
+        EXPECT_EQ(e.info().substr(22), "\x82\xA0");
+        // "é" has no place in code page 932.
+        EXPECT_EQ(build_plain_entry_at("caf\xC3\xA9.txt", 1, t, flavor).name(), "caf?.txt");
+        // A name that is not UTF-8 is taken as Shift-JIS already ("表" 95 5C).
+        EXPECT_EQ(build_plain_entry_at("\x95\x5C.txt", 1, t, flavor).name(), "\x95\x5C.txt");
+    }
+    EXPECT_EQ(build_plain_entry_at("\xE7\x94\xBB.fr", 1, t, EntryFlavor::LmPutw).resource(), 0);
+
+    // Execute names a file without header as its entry would.
+    const std::string folder = ::testing::TempDir();
+    const std::string path =
+        folder + "/\xE7\x94\xBB\xE5\x83\x8F\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF\xE9\x9B\x86.bin";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs("body", f);
+    std::fclose(f);
+    const auto name = program_name_of_file(path);
+    std::remove(path.c_str());
+    ASSERT_TRUE(name);
+    EXPECT_EQ(*name, build_plain_entry_at(path.substr(folder.size() + 1), 4, t, EntryFlavor::Ide).name());
+    EXPECT_EQ(*name, "\x89\xE6\x91\x9C\x83\x66\x81\x5B\x83\x5E\x8F\x57.bin");
 }
 
 TEST(FileEntry, DatePackingAndTheTwoYearRules) {
@@ -173,7 +217,8 @@ TEST(FileEntry, SplitAndWalkSurviveMutatedInput) {
     for (int round = 0; round < 3000; ++round) {
         std::vector<uint8_t> data = base;
         data.resize(rng() % (data.size() + 1));
-        for (int k = rng() % 8; k > 0 && !data.empty(); --k) data[rng() % data.size()] = static_cast<uint8_t>(rng());
+        for (int k = rng() % 8; k > 0 && !data.empty(); --k)
+            data[rng() % data.size()] = static_cast<uint8_t>(rng());
         auto r = split_received(data);
         if (!r.entry) continue;
         ASSERT_LE(r.entry->body_offset + r.entry->code_length, data.size());

@@ -57,9 +57,10 @@ std::optional<std::string> program_name_of_file(const std::string& path) {
         if (auto entry = read_entry(head)) return entry->name();
         return std::nullopt;
     }
-    std::string name(path_base_name(path));
-    if (name.size() > kNameWidth) name.resize(kNameWidth);
-    return name;
+    // The name the upload gave the file (the plain-file rule).
+    DirectoryEntry entry;
+    entry.set_name(entry_text_from_host_name(path_base_name(path)));
+    return entry.name();
 }
 
 IdeLink::IdeLink(LineSink sink, Pump pump) : sink_(std::move(sink)), pump_(std::move(pump)) {}
