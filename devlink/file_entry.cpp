@@ -185,8 +185,9 @@ SplitResult split_received(std::span<const uint8_t> data) {
     }
     ReceivedEntry r;
     r.entry = *read_entry(data);
-    const int32_t size = r.entry.size();
-    int32_t resource = r.entry.resource();
+    // 64 bits: the differences of two header fields overflow 32.
+    const int64_t size = r.entry.size();
+    int64_t resource = r.entry.resource();
     if (resource > size) {
         r.warnings.push_back("Warning: resource too long. ignore it\n");
         resource = kNoResource;
@@ -196,7 +197,7 @@ SplitResult split_received(std::span<const uint8_t> data) {
     // meaning; read them as empty rather than as huge unsigned lengths.
     const int64_t code = resource != kNoResource ? resource : size;
     r.code_length = code > 0 ? static_cast<size_t>(code) : 0;
-    r.resource_length = resource != kNoResource && size > resource ? static_cast<size_t>(size - resource) : 0;
+    r.resource_length = resource >= 0 && size > resource ? static_cast<size_t>(size - resource) : 0;
     // Never hand back more than was actually received.
     r.code_length = std::min(r.code_length, data.size() - kHeaderSize);
     result.entry = std::move(r);

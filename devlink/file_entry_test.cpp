@@ -176,6 +176,38 @@ std::vector<uint8_t> chunk(const char* type, uint16_t units, int16_t number) {
     return c;
 }
 
+// Extreme field values from a damaged or hostile header: every length is
+// computed without overflow and nothing is read beyond the data.
+TEST(FileEntry, ExtremeSizeAndResourceValues) {
+    struct Case {
+        int32_t size, resource;
+        size_t code, resource_length;
+    };
+    const Case cases[] = {
+        {102, INT32_MIN, 0, 0},  // a negative resource has no meaning
+        {INT32_MAX, INT32_MIN, 0, 0},
+        {INT32_MAX, 0, 0, size_t{INT32_MAX}},  // code empty, all resource
+        {INT32_MIN, -1, 0, 0},                 // negative size, no resource
+        {INT32_MIN, INT32_MIN + 1, 0, 0},
+        {-5, -2, 0, 0},
+        {INT32_MAX, INT32_MAX, 256, 0},  // code bounded by the 256 bytes received
+    };
+    for (const Case& c : cases) {
+        DirectoryEntry e;
+        e.set_size(c.size);
+        e.set_resource(c.resource);
+        const std::vector<uint8_t> data = entry_file(e, 256);
+        auto r = split_received(data);
+        ASSERT_TRUE(r.entry) << c.size << " " << c.resource;
+        EXPECT_EQ(r.entry->code_length, c.code) << c.size << " " << c.resource;
+        EXPECT_EQ(r.entry->resource_length, c.resource_length) << c.size << " " << c.resource;
+        const auto body = std::span<const uint8_t>(data).subspan(kHeaderSize);
+        for (const ResourceItem& item :
+             walk_resources(body, r.entry->entry.size(), r.entry->entry.resource()))
+            EXPECT_LE(uint64_t{item.offset}, uint64_t{INT32_MAX});
+    }
+}
+
 TEST(FileEntry, ResourceWalkListsCodeChunksAndUnknownTail) {
     std::vector<uint8_t> body(32, 0xAA);  // code
     auto c1 = chunk("FRBM", 2, 7);
