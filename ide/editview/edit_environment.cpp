@@ -1,0 +1,35 @@
+#include "ide/editview/edit_environment.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+#include "ide/app/settings.h"
+
+namespace lumora::editview {
+
+namespace {
+editor::Rgb rgb(const QColor& c) {
+    return {static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue())};
+}
+}  // namespace
+
+EditEnvironment::EditEnvironment() {
+    set_colours(ide::kDefaultTextColours, ide::kDefaultBackgroundColours);
+    set_font(ui::fixed_cell_font());
+}
+
+void EditEnvironment::set_colours(const editor::ColourArray& text, const editor::ColourArray& background) {
+    text_ = text;
+    background_ = background;
+    const QPalette palette = QGuiApplication::palette();
+    editor::SystemColours system{rgb(palette.color(QPalette::Text)), rgb(palette.color(QPalette::Base))};
+    colours_ = editor::ColourTable(text, background, system);
+}
+
+void EditEnvironment::set_font(const QFont& font) {
+    font_ = font;
+    raw_font_ = QRawFont::fromFont(font);
+    cell_ = ui::cell_metrics(font);
+}
+
+}  // namespace lumora::editview

@@ -1,0 +1,671 @@
+#include "ide/editview/text_edit_view.h"
+
+#include <QFocusEvent>
+#include <QGlyphRun>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "common/sjis.h"
+#include "ide/editor/columns.h"
+#include "ide/editor/document_set.h"
+#include "ide/editor/draw_state.h"
+#include "ide/editor/keyword_db.h"
+#include "ide/editor/line_paint.h"
+#include "ide/editor/search.h"
+#include "ide/editview/clipboard_text.h"
+#include "ide/editview/edit_environment.h"
+#include "ide/editview/keyword_path.h"
+#include "ui/sjis_text.h"
+
+namespace lumora::editview {
+
+using editor::CaretKey;
+using editor::CaretPos;
+using editor::EditController;
+
+namespace {
+
+constexpr int kTotalColumns = EditController::kMaxColumn + 1;
+constexpr int kWheelLines = 4;
+
+QColor qcolour(editor::Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+// The return arrow drawn after the last character of every line.
+void draw_end_mark(QPainter& p, int x, int y, int cell_height) {
+    const int h = std::min(cell_height, 18);
+    const int top = y + (cell_height - h) / 2;
+    p.save();
+    p.setPen(QPen(QColor(0, 255, 255), 1));
+    const int right = x + 6, mid = top + h / 2 + 2;
+    p.drawLine(right, top + 3, right, mid);
+    p.drawLine(right, mid, x + 1, mid);
+    p.drawLine(x + 1, mid, x + 4, mid - 3);
+    p.drawLine(x + 1, mid, x + 4, mid + 3);
+    p.restore();
+}
+
+}  // namespace
+
+CTextEditView::CTextEditView(editor::CTextDoc& doc, EditEnvironment& env, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      doc_(doc),
+      env_(env),
+      controller_(doc, &env.pending_lead()),
+      text_type_(doc.text_type()) {
+    setObjectName(QStringLiteral("Kelvane_TextEditViewClass"));
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    h_.set_total(kTotalColumns);
+    v_.set_total(doc_.line_count());
+    doc_.add_observer(this);
+    update_geometry();
+}
+
+CTextEditView::~CTextEditView() {
+    doc_.remove_observer(this);
+}
+
+void CTextEditView::set_text_type(int type) {
+    if (type == text_type_) return;
+    text_type_ = type;
+    viewport()->update();
+    emit state_changed();
+}
+
+// --- geometry ---
+
+CaretPos CTextEditView::cell_at(QPoint pt) const {
+    const auto& c = env_.cell();
+    auto div = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    return {h_.position() + div(pt.x(), c.width), v_.position() + div(pt.y(), c.height)};
+}
+
+QRect CTextEditView::cell_rect(CaretPos cell) const {
+    const auto& c = env_.cell();
+    return QRect((cell.column - h_.position()) * c.width, (cell.line - v_.position()) * c.height, c.width,
+                 c.height);
+}
+
+QRect CTextEditView::caret_rect() const {
+    QRect r = cell_rect(controller_.caret());
+    if (!controller_.overwrite()) r.setWidth(2);
+    return r;
+}
+
+void CTextEditView::update_geometry() {
+    const auto& c = env_.cell();
+    h_.set_visible(viewport()->width() / c.width);
+    v_.set_visible(viewport()->height() / c.height);
+    controller_.set_visible_rows(v_.visible());
+    sync_bars();
+}
+
+void CTextEditView::sync_bars() {
+    syncing_bars_ = true;
+    QScrollBar* vb = verticalScrollBar();
+    vb->setRange(0, v_.bar_maximum());
+    vb->setPageStep(std::max(1, v_.page() / v_.factor()));
+    vb->setSingleStep(1);
+    vb->setValue(v_.bar_value());
+    QScrollBar* hb = horizontalScrollBar();
+    hb->setRange(0, h_.bar_maximum());
+    hb->setPageStep(std::max(1, h_.page() / h_.factor()));
+    hb->setValue(h_.bar_value());
+    syncing_bars_ = false;
+}
+
+void CTextEditView::scrollContentsBy(int, int) {
+    if (syncing_bars_) return;
+    // Bar moved by the user: line steps of a scaled bar move one cell, so
+    // every line stays reachable.
+    QScrollBar* vb = verticalScrollBar();
+    const int dv = vb->value() - v_.bar_value();
+    if (dv == 1 || dv == -1)
+        v_.scroll_by(dv);
+    else
+        v_.set_bar_value(vb->value());
+    h_.set_bar_value(horizontalScrollBar()->value());
+    sync_bars();
+    viewport()->update();
+    caret_placed();
+}
+
+bool CTextEditView::keep_caret_visible() {
+    const CaretPos c = controller_.caret();
+    const int dh = h_.keep_visible(c.column);
+    const int dv = v_.keep_visible(c.line);
+    if (dh == 0 && dv == 0) return false;
+    sync_bars();
+    viewport()->update();
+    return true;
+}
+
+void CTextEditView::redraw_lines(int first, int end) {
+    const auto& c = env_.cell();
+    const int top = (first - v_.position()) * c.height;
+    const int bottom = (end - v_.position()) * c.height;
+    if (bottom <= 0 || top >= viewport()->height()) return;
+    viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
+}
+
+// --- actions ---
+
+void CTextEditView::begin_action() {
+    before_caret_ = controller_.caret();
+    before_anchor_ = controller_.anchor();
+    before_lines_ = doc_.line_count();
+    overwrite_before_ = controller_.overwrite();
+}
+
+void CTextEditView::end_action() {
+    // Another view may have removed the lines under the caret.
+    const CaretPos caret = controller_.caret();
+    if (caret.line >= std::max(doc_.line_count(), 1)) controller_.set_caret(caret);
+    if (!keep_caret_visible()) {
+        auto lo = [](CaretPos a, CaretPos b) { return std::min(a.line, b.line); };
+        auto hi = [](CaretPos a, CaretPos b) { return std::max(a.line, b.line); };
+        const int first =
+            std::min(lo(before_caret_, before_anchor_), lo(controller_.caret(), controller_.anchor()));
+        const int last =
+            std::max(hi(before_caret_, before_anchor_), hi(controller_.caret(), controller_.anchor()));
+        redraw_lines(first, last + 1);
+    }
+    if (overwrite_before_ != controller_.overwrite()) emit overwrite_changed(controller_.overwrite());
+    restart_blink();
+    caret_placed();
+    emit state_changed();
+}
+
+void CTextEditView::caret_placed() {
+    const CaretPos c = controller_.caret();
+    emit caret_moved(c.line, c.column);
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImFont);
+}
+
+QString CTextEditView::line_status() const {
+    return QString::fromStdString(controller_.line_status());
+}
+
+QString CTextEditView::column_status() const {
+    return QString::fromStdString(controller_.column_status());
+}
+
+void CTextEditView::copy() {
+    put_on_clipboard(controller_.copy_text());
+}
+
+void CTextEditView::cut() {
+    if (!controller_.has_selection()) return;
+    act([](EditController& c) { put_on_clipboard(c.cut()); });
+}
+
+bool CTextEditView::can_paste() const {
+    return clipboard_has_text();
+}
+
+void CTextEditView::paste() {
+    if (!clipboard_has_text()) return;
+    const std::string text = take_from_clipboard();
+    act([&](EditController& c) { c.paste(text); });
+}
+
+void CTextEditView::delete_command() {
+    act([](EditController& c) { c.delete_key(); });
+}
+
+void CTextEditView::undo() {
+    act([](EditController& c) { c.undo(); });
+}
+
+void CTextEditView::redo() {
+    act([](EditController& c) { c.redo(); });
+}
+
+void CTextEditView::select_all() {
+    act([this](EditController& c) {
+        const int last = std::max(doc_.line_count() - 1, 0);
+        c.set_selection({0, 0}, c.to_caret({static_cast<int>(doc_.line_text(last).size()), last}));
+    });
+}
+
+void CTextEditView::convert_case(bool upper) {
+    if (!controller_.has_selection()) return;
+    act([upper](EditController& c) { c.convert_case(upper); });
+}
+
+void CTextEditView::toggle_overwrite() {
+    act([](EditController& c) { c.toggle_overwrite(); });
+}
+
+bool CTextEditView::find_again(bool forward) {
+    if (env_.search().find_text.empty()) return false;
+    bool found = false;
+    act([&](EditController& c) { found = editor::find_and_show(c, env_.search(), forward); });
+    return found;
+}
+
+void CTextEditView::toggle_bookmark() {
+    doc_.toggle_bookmark(controller_.caret().line);
+    // Every view of the document shows the mark.
+    doc_.notify(this, editor::kHintRetokenized);
+}
+
+void CTextEditView::go_to_bookmark(bool forward) {
+    const auto line = editor::next_bookmark(doc_, controller_.caret().line, forward);
+    if (!line) return;
+    act([&](EditController& c) { c.set_caret({0, *line}); });
+}
+
+void CTextEditView::clear_bookmarks() {
+    for (int i = 0; i < doc_.line_count(); ++i) doc_.set_bookmark(i, false);
+    doc_.notify(this, editor::kHintRetokenized);
+}
+
+void CTextEditView::match_bracket(bool forward) {
+    const auto pos = editor::match_bracket(doc_, controller_.caret_bytes(), forward);
+    if (!pos) return;
+    act([&](EditController& c) { c.set_caret(c.to_caret(*pos)); });
+}
+
+void CTextEditView::keyword_jump_command() {
+    if (!env_.keywords()) return;
+    const std::string text =
+        controller_.has_selection() ? controller_.selected_text() : controller_.word_at_caret();
+    if (text.empty()) return;
+    const auto jump = host_keyword_jump(*env_.keywords(), text, env_.platform_folder());
+    if (!jump) return;
+    emit keyword_jump(QString::fromStdString(jump->path), jump->line, ui::from_sjis(jump->keyword));
+}
+
+void CTextEditView::go_to_line(int n) {
+    act([&](EditController& c) { editor::go_to_line_centred(c, n, [this] { keep_caret_visible(); }); });
+}
+
+// --- document notifications ---
+
+void CTextEditView::on_document_update(const void* sender, int hint,
+                                       const editor::CTextInvalidateRange* range) {
+    if (v_.total() != doc_.line_count()) {
+        v_.set_total(doc_.line_count());
+        sync_bars();
+    }
+    if (hint == editor::kHintEdit && range) {
+        // Undo and redo: the controller already moved the caret there.
+        redraw_lines(range->start_line, range->end_line);
+        keep_caret_visible();
+        caret_placed();
+    } else if (hint == editor::kHintEdit && sender == &controller_) {
+        // Our own edit: the lines it touched, or everything below the first
+        // of them when lines came or went.
+        const int first = std::min({before_caret_.line, before_anchor_.line, controller_.caret().line});
+        const int last = std::max({before_caret_.line, before_anchor_.line, controller_.caret().line});
+        redraw_lines(first, doc_.line_count() != before_lines_ ? v_.position() + v_.visible() + 2 : last + 1);
+    } else {
+        viewport()->update();
+    }
+    if (sender != &controller_) {
+        // Lines may be gone under another view's caret or selection.
+        const int last = std::max(doc_.line_count() - 1, 0);
+        CaretPos c = controller_.caret(), a = controller_.anchor();
+        if (c.line > last || a.line > last) {
+            c.line = std::min(c.line, last);
+            a.line = std::min(a.line, last);
+            controller_.set_selection(a, c);
+        }
+        emit state_changed();
+    }
+}
+
+// --- painting ---
+
+void CTextEditView::paintEvent(QPaintEvent* event) {
+    QPainter p(viewport());
+    const auto& c = env_.cell();
+    const QRect area = event->rect();
+    const auto window = qcolour(env_.colours().system().window);
+    p.fillRect(area, window);
+    const int first = v_.position() + std::max(area.top(), 0) / c.height;
+    const int end = std::min(v_.position() + area.bottom() / c.height + 2, doc_.line_count());
+    if (first < end) {
+        int state = editor::drawing_entry_state(doc_, text_type_, first, v_.position());
+        const int first_x = -h_.position() * c.width;
+        for (int line = first; line < end; ++line) paint_line(p, line, state, first_x);
+    }
+    // Composition text of the input method, at the caret.
+    if (!preedit_.isEmpty()) {
+        const std::string bytes = ui::to_sjis(preedit_);
+        const QRect at = cell_rect(controller_.caret());
+        const int cells = static_cast<int>(sjis::display_width(bytes, 8));
+        QRect box(at.left(), at.top(), cells * c.width, c.height);
+        const auto colours = env_.colours().of(ide::kColourDefault);
+        p.fillRect(box, qcolour(colours.background));
+        p.setPen(qcolour(colours.text));
+        QFont f = env_.font();
+        f.setUnderline(true);
+        p.setFont(f);
+        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, preedit_);
+    }
+    if (caret_on_ && hasFocus()) {
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(caret_rect(), Qt::white);
+    }
+}
+
+void CTextEditView::paint_line(QPainter& p, int line, int& state, int first_x) {
+    const auto& c = env_.cell();
+    const editor::TextLine* l = doc_.line(line);
+    if (!l) return;
+    const int y = (line - v_.position()) * c.height;
+    const bool mark = l->bookmark;
+    if (mark) p.fillRect(0, y, viewport()->width(), c.height, QColor(0, 255, 255));
+
+    static thread_local std::vector<editor::ColourRun> runs;
+    static thread_local std::vector<editor::PaintSegment> segments;
+    editor::colour_line(*l, text_type_, state, runs);
+    if (controller_.has_selection()) {
+        const auto [from, to] = controller_.selection_range();
+        if (line >= from.line && line <= to.line) {
+            const int a = line == from.line ? from.offset : 0;
+            const int b = line == to.line ? to.offset : static_cast<int>(l->text.size());
+            if (b > a) editor::overlay_selection(runs, a, b);
+        }
+    }
+    const int end_column = editor::paint_segments(l->text, runs, doc_.tab_length(), segments);
+    const QRawFont& raw = env_.raw_font();
+    const int baseline = y + c.ascent;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    for (const editor::PaintSegment& seg : segments) {
+        const int x = first_x + seg.column * c.width;
+        if (x >= viewport()->width()) break;
+        const auto colours = env_.colours().of(seg.colour, mark);
+        const QString text = ui::from_sjis(seg.text);
+        // Cells of each character; the conversion gives one QChar per
+        // Shift-JIS character unless a pair has no Unicode counterpart.
+        glyphs.clear();
+        positions.clear();
+        int cells = 0;
+        size_t i = 0;
+        int qi = 0;
+        const bool one_to_one = [&] {
+            int n = 0;
+            for (size_t k = 0; k < seg.text.size(); k += std::max<size_t>(1, sjis::char_length(seg.text, k)))
+                ++n;
+            return n == text.size();
+        }();
+        QString chars;
+        while (i < seg.text.size()) {
+            const size_t len = std::max<size_t>(1, sjis::char_length(seg.text, i));
+            const QString ch =
+                one_to_one ? QString(text[qi]) : ui::from_sjis(std::string_view(seg.text).substr(i, len));
+            const int px = x + cells * c.width;
+            for (QChar q : ch) {
+                chars += q;
+                positions.push_back(QPointF(px, baseline));
+            }
+            cells += static_cast<int>(len);
+            i += len;
+            ++qi;
+        }
+        const int width = cells * c.width;
+        if (x + width <= 0) continue;
+        if (colours.background != env_.colours().system().window || mark)
+            p.fillRect(x, y, width, c.height, qcolour(colours.background));
+        if (raw.isValid()) {
+            glyphs = raw.glyphIndexesForString(chars);
+            if (glyphs.size() == positions.size()) {
+                QGlyphRun run;
+                run.setRawFont(raw);
+                run.setGlyphIndexes(glyphs);
+                run.setPositions(positions);
+                p.setPen(qcolour(colours.text));
+                p.drawGlyphRun(QPointF(0, 0), run);
+                continue;
+            }
+        }
+        p.setPen(qcolour(colours.text));
+        p.setFont(env_.font());
+        for (int k = 0; k < chars.size(); ++k) p.drawText(positions[k], QString(chars[k]));
+    }
+    draw_end_mark(p, first_x + end_column * c.width, y, c.height);
+}
+
+// --- events ---
+
+void CTextEditView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    update_geometry();
+    keep_caret_visible();
+    caret_placed();
+}
+
+void CTextEditView::keyPressEvent(QKeyEvent* e) {
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    const bool alt = e->modifiers() & Qt::AltModifier;
+    auto move = [&](CaretKey k) { act([&](EditController& c) { c.move(k, ctrl, shift); }); };
+    switch (e->key()) {
+        case Qt::Key_Left:
+            return move(CaretKey::kLeft);
+        case Qt::Key_Right:
+            return move(CaretKey::kRight);
+        case Qt::Key_Up:
+            return move(CaretKey::kUp);
+        case Qt::Key_Down:
+            return move(CaretKey::kDown);
+        case Qt::Key_PageUp:
+            return move(CaretKey::kPageUp);
+        case Qt::Key_PageDown:
+            return move(CaretKey::kPageDown);
+        case Qt::Key_Home:
+            return move(CaretKey::kHome);
+        case Qt::Key_End:
+            return move(CaretKey::kEnd);
+        case Qt::Key_Backspace:
+            return act([](EditController& c) { c.backspace(); });
+        case Qt::Key_Tab:
+            return act([](EditController& c) { c.tab(false); });
+        case Qt::Key_Backtab:
+            return act([](EditController& c) { c.tab(true); });
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return act([](EditController& c) { c.enter(); });
+        case Qt::Key_Delete:
+            if (shift) return cut();
+            if (ctrl) return act([](EditController& c) { c.ctrl_delete(); });
+            return delete_command();
+        case Qt::Key_Insert:
+            if (ctrl) return copy();
+            if (shift) return paste();
+            return toggle_overwrite();
+        case Qt::Key_F1:
+            return;
+        case Qt::Key_F2:
+            if (ctrl) return toggle_bookmark();
+            return go_to_bookmark(!shift);
+        case Qt::Key_F3:
+            find_again(!shift);
+            return;
+        case Qt::Key_F12:
+            return keyword_jump_command();
+        default:
+            break;
+    }
+    if (ctrl && !alt) {
+        switch (e->key()) {
+            case Qt::Key_C:
+                return copy();
+            case Qt::Key_X:
+                return cut();
+            case Qt::Key_V:
+                return paste();
+            case Qt::Key_Z:
+                return undo();
+            case Qt::Key_Y:
+                return redo();
+            case Qt::Key_U:
+                return convert_case(shift);
+            case Qt::Key_BracketRight:
+                return match_bracket(true);
+            case Qt::Key_BracketLeft:
+                return match_bracket(false);
+            case Qt::Key_F:
+                emit request(ViewRequest::find_dialog);
+                return;
+            case Qt::Key_R:
+                emit request(ViewRequest::replace_dialog);
+                return;
+            case Qt::Key_J:
+                emit request(ViewRequest::jump_dialog);
+                return;
+            default:
+                break;
+        }
+        QAbstractScrollArea::keyPressEvent(e);
+        return;
+    }
+    const QString text = e->text();
+    bool typed = false;
+    for (QChar ch : text) typed |= ch.isPrint();
+    if (!typed) {
+        QAbstractScrollArea::keyPressEvent(e);
+        return;
+    }
+    QString printable;
+    for (QChar ch : text)
+        if (ch.isPrint()) printable += ch;
+    const std::string bytes = ui::to_sjis(printable);
+    act([&](EditController& c) {
+        for (char b : bytes) c.type_byte(static_cast<uint8_t>(b));
+    });
+}
+
+void CTextEditView::inputMethodEvent(QInputMethodEvent* e) {
+    const QString commit = e->commitString();
+    preedit_ = e->preeditString();
+    if (!commit.isEmpty()) {
+        const std::string bytes = ui::to_sjis(commit);
+        act([&](EditController& c) {
+            for (char b : bytes) c.type_byte(static_cast<uint8_t>(b));
+        });
+    }
+    viewport()->update();
+    e->accept();
+}
+
+QVariant CTextEditView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImEnabled:
+            return true;
+        case Qt::ImCursorRectangle:
+            return QRectF(caret_rect().translated(viewport()->geometry().topLeft()));
+        case Qt::ImAnchorRectangle:
+            return QRectF(caret_rect().translated(viewport()->geometry().topLeft()));
+        case Qt::ImFont:
+            return env_.font();
+        case Qt::ImCursorPosition:
+        case Qt::ImAnchorPosition:
+            return 0;
+        case Qt::ImSurroundingText:
+        case Qt::ImCurrentSelection:
+            return QString();
+        case Qt::ImHints:
+            return static_cast<int>(Qt::ImhMultiLine);
+        default:
+            return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+void CTextEditView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(e);
+    setFocus(Qt::MouseFocusReason);
+    dragging_ = true;
+    const CaretPos cell = cell_at(e->position().toPoint());
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    act([&](EditController& c) { c.mouse_down(cell, shift); });
+}
+
+void CTextEditView::mouseMoveEvent(QMouseEvent* e) {
+    if (!dragging_ || !(e->buttons() & Qt::LeftButton)) return;
+    const CaretPos cell = cell_at(e->position().toPoint());
+    act([&](EditController& c) { c.mouse_drag(cell); });
+}
+
+void CTextEditView::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !dragging_) return QAbstractScrollArea::mouseReleaseEvent(e);
+    dragging_ = false;
+    const CaretPos cell = cell_at(e->position().toPoint());
+    act([&](EditController& c) { c.mouse_drag(cell); });
+}
+
+void CTextEditView::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const CaretPos cell = cell_at(e->position().toPoint());
+    act([&](EditController& c) { c.double_click(cell); });
+}
+
+void CTextEditView::wheelEvent(QWheelEvent* e) {
+    QPoint delta = e->angleDelta();
+    // Shift turns the wheel sideways, as the desktop does elsewhere.
+    if (e->modifiers() & Qt::ShiftModifier) delta = QPoint(delta.y(), delta.x());
+    wheel_rest_y_ += delta.y();
+    wheel_rest_x_ += delta.x();
+    const int dy = wheel_rest_y_ / 120, dx = wheel_rest_x_ / 120;
+    wheel_rest_y_ %= 120;
+    wheel_rest_x_ %= 120;
+    const int moved = v_.scroll_by(-dy * kWheelLines) | h_.scroll_by(-dx * kWheelLines);
+    if (moved) {
+        sync_bars();
+        viewport()->update();
+        caret_placed();
+    }
+    e->accept();
+}
+
+void CTextEditView::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    restart_blink();
+    emit overwrite_changed(controller_.overwrite());
+    caret_placed();
+}
+
+void CTextEditView::focusOutEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusOutEvent(e);
+    blink_.stop();
+    caret_on_ = false;
+    dragging_ = false;
+    viewport()->update(caret_rect().adjusted(-1, 0, 1, 0));
+}
+
+void CTextEditView::restart_blink() {
+    if (!hasFocus()) return;
+    const QRect old = caret_rect();
+    caret_on_ = true;
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (flash > 0)
+        blink_.start(flash / 2, this);
+    else
+        blink_.stop();
+    viewport()->update(old.united(caret_rect()).adjusted(-1, 0, 1, 0));
+}
+
+void CTextEditView::timerEvent(QTimerEvent* e) {
+    if (e->timerId() != blink_.timerId()) return QAbstractScrollArea::timerEvent(e);
+    caret_on_ = !caret_on_;
+    viewport()->update(caret_rect());
+}
+
+}  // namespace lumora::editview
