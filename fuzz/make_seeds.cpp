@@ -1,7 +1,8 @@
 // Writes the starting seeds of every fuzz target into <folder>/<target>/:
 // small well-formed inputs built with the kit's own writers and the tests'
 // builders, so each format's interesting paths are reached at once. The
-// committed corpora are these seeds after fuzzing and minimising.
+// committed corpora are these seeds after fuzzing and minimising. (The
+// lml_ini seeds are two hand-written settings files.)
 //
 //   fuzz_make_seeds <folder> <source folder>
 
@@ -252,6 +253,70 @@ void shell_seeds() {
     seed("vconsole_shell", "commands", cat({0}, text("ls\nstty echo\nbogus\nput\n\xFE\x50\x18\x18")));
 }
 
+void file_entry_seeds() {
+    using namespace lumora::devlink;
+    // A program of 64 code bytes followed by two resource chunks.
+    Bytes body(64, 0x90);
+    for (const char* type : {"FRBM", "FRMP"}) {
+        Bytes chunk(32, 0);
+        std::copy(type, type + 4, chunk.begin());
+        chunk[4] = 2;  // length in 16-byte units
+        chunk[6] = 1;  // resource number
+        body = cat(body, chunk);
+    }
+    auto entry = build_plain_entry("GAME.FX", body.size(), 0, EntryFlavor::LmPutw);
+    entry.set_resource(64);
+    seed("file_entry", "resources", cat(build_header(entry), body));
+    seed("file_entry", "plain", text("just some bytes\n"));
+}
+
+// The register block and a few patches (see simulator_views.cpp).
+void simulator_seeds() {
+    struct Style {
+        const char* name;
+        uint8_t mode, colour_mode, hard;
+        uint16_t display;
+    };
+    for (const Style& st :
+         {Style{"mono", 0, 0, 0, 0x3F}, Style{"colour4", 1, 0xE0, 1, 0x3F},
+          Style{"planar_portrait", 3, 0xC0, 1, 0x3F}, Style{"twobit_colour_inverted", 5, 0x80, 1, 0xFFFF}}) {
+        Bytes reg(1024, 0);
+        for (int i = 0; i < 8; ++i) reg[0x20 + i] = static_cast<uint8_t>(2 * i);  // LCD shades
+        const std::pair<size_t, Bytes> fields[] = {
+            {0x30, {4, 8, 0, 0}},      // scroll
+            {0x34, {8, 8, 100, 60}},   // screen 2 window
+            {0x38, {0, 0, 224, 144}},  // sprite window
+            {0x3C, {0, 8}},            // sprite range
+            {0x3E, {uint8_t(st.display), uint8_t(st.display >> 8)}},
+            {0x40, {st.colour_mode}},
+            {0x48, {0xFF, 0x01}},  // segment icons
+            {0x4F, {1}},           // LCD on
+            {0x2FF, {st.hard}},
+            {0x300, {0, 0, 28, 18}},  // text window on screen 1
+            {0x307, {2}},
+            {0x310, {1, 1, 1, 1}},  // cursor
+            {0x318, {1, 3}},
+        };
+        for (const auto& [at, value] : fields) std::copy(value.begin(), value.end(), reg.begin() + at);
+        Bytes out = cat({st.mode}, reg);
+        auto patch = [&](uint16_t at, const Bytes& value) {
+            out = cat(out, {uint8_t(at), uint8_t(at >> 8), uint8_t(value.size())});
+            out = cat(out, value);
+        };
+        Bytes tile;
+        for (int i = 0; i < 8; ++i) tile.insert(tile.end(), {0x55, 0xAA});
+        patch(0x8010, tile);  // a two-bit tile
+        Bytes colour_tile(32);
+        for (int i = 0; i < 32; ++i) colour_tile[i] = static_cast<uint8_t>(i);
+        patch(0x0020, colour_tile);
+        patch(0xA000, {1, 0, 1, 0x20, 1, 0x40, 1, 0xC0});  // screen 1 cells with flips
+        patch(0xA800, {1, 0x10, 1, 0});
+        patch(0xB000, {1, 0x20, 16, 16, 1, 0x60, 40, 30});    // sprites
+        patch(0xB200, {0xFF, 0x0F, 0x00, 0x0F, 0xF0, 0x00});  // a colour palette
+        seed("simulator_views", st.name, out);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -269,6 +334,8 @@ int main(int argc, char** argv) {
     line_seeds();
     gateway_seeds();
     shell_seeds();
+    file_entry_seeds();
+    simulator_seeds();
     std::printf("%d seeds written under %s\n", written, out_root.c_str());
     return 0;
 }
