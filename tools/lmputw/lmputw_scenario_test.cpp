@@ -12,6 +12,7 @@
 #include "devlink/file_entry.h"
 #include "tests/e2e/console_process.h"
 #include "tests/support/child_process.h"
+#include "virtual_console.h"
 
 namespace lumora::lmputw {
 namespace {
@@ -26,33 +27,6 @@ using testing::TempDir;
 using Lines = std::vector<std::string>;
 
 const std::string kLmputw = LUMORA_BIN_DIR "/lmPutw";
-
-// vconsole -v on a pseudo-terminal; its transcript is read once it stopped.
-class Console {
-  public:
-    explicit Console(const TempDir& dir) : link_(dir / "COM1"), store_(dir / "rom0") {}
-    bool start(const Lines& extra = {}) {
-        ChildOptions launch;
-        launch.argv = {LUMORA_BIN_DIR "/vconsole", "--pty", link_, "--store", store_, "-v"};
-        launch.argv.insert(launch.argv.end(), extra.begin(), extra.end());
-        launch.capture_stderr = true;
-        child_ = Child::start(launch);
-        return child_ && child_->wait_for_line("ready /dev/", 10000);
-    }
-    // Stops the console; its transcript ("< " what came in).
-    std::string transcript() {
-        if (!child_) return {};
-        child_->signal(SIGINT);
-        child_->wait(10000);
-        return child_->err();
-    }
-    const std::string& link() const { return link_; }
-    std::string stored(const std::string& name) const { return store_ + "/" + name; }
-
-  private:
-    std::string link_, store_;
-    std::optional<Child> child_;
-};
 
 enum class Mode { Window, NoWindow };
 
@@ -172,7 +146,7 @@ TEST_P(LmputwScenario, FullStorageIsDefragmentedAndTheFileSentAgain) {
     EXPECT_EQ(read_bytes(console_.stored("big")), big);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, LmputwScenario, ::testing::Values(Mode::NoWindow),
+INSTANTIATE_TEST_SUITE_P(Modes, LmputwScenario, ::testing::Values(Mode::Window, Mode::NoWindow),
                          [](const auto& info) { return info.param == Mode::Window ? "Window" : "NoWindow"; });
 
 // The rest needs no window to say what it says.

@@ -9,10 +9,7 @@
 #include "headless.h"
 #include "platform/qt_settings_store.h"
 #include "transfer_run.h"
-
-#ifdef LMPUTW_WITH_WINDOW
 #include "window_run.h"
-#endif
 
 int main(int argc, char** argv) {
     using namespace lumora::lmputw;
@@ -41,8 +38,6 @@ int main(int argc, char** argv) {
         std::fwrite(line.data(), 1, line.size(), stderr);
         std::fflush(stderr);
     };
-#ifdef LMPUTW_WITH_WINDOW
     if (!inv.no_window) return run_with_window(argc, argv, inv.options, std::move(env));
-#endif
     return run_headless(inv.options, std::move(env));
 }
