@@ -12,15 +12,4 @@ std::string KitPaths::kit_program(const std::string& below_root) const {
     return program_folder + "/" + std::string(path_base_name(below_root));
 }
 
-std::string kit_root_from(const char* lumo_root, const char* home) {
-    std::string root;
-    if (lumo_root && *lumo_root) {
-        root = lumo_root;
-    } else {
-        root = std::string(home && *home ? home : "") + "/lumo";
-    }
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
-    return root;
-}
-
 }  // namespace lumora::lml

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "launchers/frontend/kit_root.h"
+
 namespace lumora::lml {
 
 struct KitPaths {
@@ -31,7 +33,6 @@ struct KitPaths {
     std::string kit_program(const std::string& below_root) const;
 };
 
-// The kit root from the environment's LUMO_ROOT and HOME (either may be null).
-std::string kit_root_from(const char* lumo_root, const char* home);
+using launchers::kit_root_from;
 
 }  // namespace lumora::lml
