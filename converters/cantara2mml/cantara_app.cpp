@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/file_bytes.h"
+#include "common/replace_file.h"
 #include "converters/cantara2mml/cantara_mml.h"
 #include "converters/cantara2mml/cantara_save.h"
 
@@ -35,18 +36,18 @@ int convert(const std::string& input, const std::string& output, std::ostream& o
     const MmlResult mml = to_mml(*score);
     for (const std::string& w : mml.warnings) out << "warning: " << w << "\n";
     out << "writing\n";
-    std::FILE* f = std::fopen(output.c_str(), "wb");
-    if (!f) {
-        out << output << " file cannot be created\n";
-        return kExitFailed;
+    // The old file stays until the new text is complete.
+    switch (replace_file(output, mml.text)) {
+        case ReplaceOutcome::Done:
+            return kExitOk;
+        case ReplaceOutcome::CannotCreate:
+            out << output << " file cannot be created\n";
+            return kExitFailed;
+        case ReplaceOutcome::CannotWrite:
+            break;
     }
-    bool ok = std::fwrite(mml.text.data(), 1, mml.text.size(), f) == mml.text.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) {
-        out << output << " file write error\n";
-        return kExitFailed;
-    }
-    return kExitOk;
+    out << output << " file write error\n";
+    return kExitFailed;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "converters/cantara2mml/cantara_mml.h"
 #include "converters/cantara2mml/cantara_test_save.h"
+#include "converters/testdata/full_disk.h"
 #include "tests/support/scratch_folder_test.h"
 
 namespace lumora::cantara {
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 using namespace test;
 
 class CantaraApp : public lumora::testing::ScratchFolderTest {
-protected:
+  protected:
     std::string read(const std::string& name) const { return read_text(name); }
     int run_with(const std::vector<std::string>& args) {
         std::ostringstream out;
@@ -33,7 +34,8 @@ protected:
 };
 
 TEST_F(CantaraApp, ConvertsASaveFile) {
-    write("song.sav", save_file(120, {key(5), octave_mode(1), note(65), note(67), bar()}, {rest(480), bar()}));
+    write("song.sav",
+          save_file(120, {key(5), octave_mode(1), note(65), note(67), bar()}, {rest(480), bar()}));
     EXPECT_EQ(run_with({path("song.sav"), path("song.mml")}), kExitOk);
     EXPECT_EQ(output_, "reading\nwriting\n");
     EXPECT_EQ(read("song.mml"), ";MML\nt120\n#0@3v12o4\nf+4g4\n\n#1@3v12o4\nr4\n\n");
@@ -68,6 +70,19 @@ TEST_F(CantaraApp, FailuresWriteNothing) {
     EXPECT_EQ(output_, "reading\nwriting\n" + path("no/dir/out.mml") + " file cannot be created\n");
 }
 
+TEST_F(CantaraApp, FullDiskKeepsTheOldText) {
+    write("song.sav", save_file(120, {key(5), note(65), note(67), bar()}, {rest(480), bar()}));
+    write("song.mml", ";MML of an earlier run\n");
+    const int status = testdata::run_with_full_disk(16, [&] {
+        std::ostringstream ignored;
+        return run({path("song.sav"), path("song.mml")}, ignored);
+    });
+    EXPECT_EQ(status, kExitFailed);
+    EXPECT_EQ(read("song.mml"), ";MML of an earlier run\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2)
+        << "a fragment was left";
+}
+
 TEST_F(CantaraApp, WarningsAreListedBeforeWriting) {
     write("odd.sav", save_file(90, {note(60, 100)}, {}));
     EXPECT_EQ(run_with({path("odd.sav"), path("out.mml")}), kExitOk);
@@ -89,8 +104,9 @@ TEST_F(CantaraApp, ProgramRunsFromAShell) {
 }
 
 TEST(CantaraSave, TruncatedAndMutatedFilesAreRefusedOrConvertedSafely) {
-    const auto seed = save_file(120, {key(3), octave_mode(2), accidental(1, 77), note(77, 480, true), note(77),
-                                      time(3), rest(1920), bar()},
+    const auto seed = save_file(120,
+                                {key(3), octave_mode(2), accidental(1, 77), note(77, 480, true), note(77),
+                                 time(3), rest(1920), bar()},
                                 {octave_mode(3), note(96, 240), note(98, 60), bar()});
     for (size_t n = 0; n < seed.size(); ++n) {
         std::vector<uint8_t> cut(seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(n));

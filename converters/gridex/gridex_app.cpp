@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/bmp.h"
+#include "common/replace_file.h"
 #include "converters/gridex/gridex_convert.h"
 #include "converters/gridex/gridex_settings.h"
 
@@ -66,16 +67,20 @@ std::optional<std::vector<uint8_t>> read_whole(const std::string& name, std::ost
 }
 
 // Creates or replaces `name`. Reports and returns false on failure.
+// The old file stays until the new one is complete.
 bool write_whole(const std::string& name, std::span<const uint8_t> bytes, std::ostream& out) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (!f) {
-        out << "file open error " << name << "\n";
-        return false;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    switch (replace_file(name, text)) {
+        case ReplaceOutcome::Done:
+            return true;
+        case ReplaceOutcome::CannotCreate:
+            out << "file open error " << name << "\n";
+            return false;
+        case ReplaceOutcome::CannotWrite:
+            break;
     }
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) out << "file write error " << name;
-    return ok;
+    out << "file write error " << name;
+    return false;
 }
 
 bool is_option(const std::string& arg) {

@@ -12,6 +12,7 @@
 
 #include "common/bmp.h"
 #include "converters/gridex/gridex_test_picture.h"
+#include "converters/testdata/full_disk.h"
 #include "tests/support/scratch_folder_test.h"
 
 namespace lumora::gridex {
@@ -22,7 +23,7 @@ using test::Canvas;
 using test::pattern;
 
 class GridexApp : public lumora::testing::ScratchFolderTest {
-protected:
+  protected:
     std::vector<uint8_t> read(const std::string& name) const { return read_bytes(name); }
     int run_with(std::vector<std::string> args) {
         std::ostringstream out;
@@ -31,7 +32,9 @@ protected:
         return status;
     }
     // The usual four names inside the temporary folder.
-    std::vector<std::string> files() const { return {path("a.ini"), path("a.bmp"), path("a.map"), path("a.atr")}; }
+    std::vector<std::string> files() const {
+        return {path("a.ini"), path("a.bmp"), path("a.map"), path("a.atr")};
+    }
 
     // 64×32 picture: map 2×2 cells at (0,0); parts 2 at (16,0); attributes at (32,0) 16×16.
     Canvas scene() const {
@@ -129,7 +132,8 @@ TEST_F(GridexApp, Width104HasRowsOf104Bytes) {
 TEST_F(GridexApp, ReadFailuresOfTheSettingsFile) {
     write("a.bmp", scene().bmp());
     EXPECT_EQ(run_with(files()), kExitFailed);
-    EXPECT_EQ(output_, "file open error " + path("a.ini") + "\nMap_Cnv_Bmp:" + path("a.ini") + " file read error\n");
+    EXPECT_EQ(output_,
+              "file open error " + path("a.ini") + "\nMap_Cnv_Bmp:" + path("a.ini") + " file read error\n");
 
     write("a.ini", std::string());
     EXPECT_EQ(run_with(files()), kExitFailed);
@@ -139,8 +143,8 @@ TEST_F(GridexApp, ReadFailuresOfTheSettingsFile) {
     auto args = files();
     args[0] = path("dir.ini");
     EXPECT_EQ(run_with(args), kExitFailed);
-    EXPECT_EQ(output_, "File_Read_Heap: " + path("dir.ini") + " file read error\nMap_Cnv_Bmp:" + path("dir.ini") +
-                           " file read error\n");
+    EXPECT_EQ(output_, "File_Read_Heap: " + path("dir.ini") +
+                           " file read error\nMap_Cnv_Bmp:" + path("dir.ini") + " file read error\n");
 
     write("a.ini", "0,0,16,16\n");
     EXPECT_EQ(run_with(files()), kExitFailed);
@@ -158,6 +162,22 @@ TEST_F(GridexApp, DisagreementLeavesEarlierOutputsAlone) {
     EXPECT_EQ(output_, path("a.bmp") + " map parts disagreement x8 y8\n");
     EXPECT_EQ(read("a.map"), (std::vector<uint8_t>{'o', 'l', 'd', ' ', 'm', 'a', 'p'}));
     EXPECT_FALSE(fs::exists(path("a.atr")));
+}
+
+TEST_F(GridexApp, FullDiskKeepsTheOldMapAndAttributes) {
+    write("a.ini", kIni);
+    write("a.bmp", scene().bmp());
+    write("a.map", std::string("old map"));
+    write("a.atr", std::string("old attributes"));
+    const int status = testdata::run_with_full_disk(1, [&] {
+        std::ostringstream ignored;
+        return run(files(), ignored);
+    });
+    EXPECT_EQ(status, kExitFailed);
+    EXPECT_EQ(read("a.map"), (std::vector<uint8_t>{'o', 'l', 'd', ' ', 'm', 'a', 'p'}));
+    EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{0xBC})) << "one byte still fits: written whole";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4)
+        << "a fragment was left";
 }
 
 TEST_F(GridexApp, MapFileThatCannotBeCreatedStillWritesAttributes) {
@@ -217,7 +237,8 @@ struct Rgb {
     uint8_t r, g, b;
 };
 Rgb colour(int i) {
-    return {static_cast<uint8_t>(i * 12), static_cast<uint8_t>(255 - i * 12), static_cast<uint8_t>((i * 40) % 256)};
+    return {static_cast<uint8_t>(i * 12), static_cast<uint8_t>(255 - i * 12),
+            static_cast<uint8_t>((i * 40) % 256)};
 }
 
 std::vector<uint8_t> fixture(const std::string& name) {
@@ -230,7 +251,9 @@ struct FixtureFile {
     uint32_t compression;  // what the tool is known to write, so a remade file in another flavour is noticed
 };
 
-void PrintTo(const FixtureFile& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FixtureFile& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class GridexFixture : public GridexApp, public ::testing::WithParamInterface<FixtureFile> {};
 
@@ -263,28 +286,30 @@ TEST_P(GridexFixture, ConvertsPicturesOfCommonTools) {
     ASSERT_EQ(run_with(files()), kExitOk) << output_;
     // Cells: part 2 mirrored, part 0; part 1 flipped, part 2 both ways. The
     // palette number is the high nibble of the cell's top-left colour index.
-    const uint16_t cells[4] = {
-        static_cast<uint16_t>(0x4002 + 512 * (index(11) >> 4)), static_cast<uint16_t>(0x0000 + 512 * (index(0) >> 4)),
-        static_cast<uint16_t>(0x8001 + 512 * (index(14) >> 4)), static_cast<uint16_t>(0xC002 + 512 * (index(1) >> 4))};
+    const uint16_t cells[4] = {static_cast<uint16_t>(0x4002 + 512 * (index(11) >> 4)),
+                               static_cast<uint16_t>(0x0000 + 512 * (index(0) >> 4)),
+                               static_cast<uint16_t>(0x8001 + 512 * (index(14) >> 4)),
+                               static_cast<uint16_t>(0xC002 + 512 * (index(1) >> 4))};
     std::vector<uint8_t> expected_map;
     for (uint16_t c : cells) {
         expected_map.push_back(static_cast<uint8_t>(c));
         expected_map.push_back(static_cast<uint8_t>(c >> 8));
     }
     EXPECT_EQ(read("a.map"), expected_map);
-    EXPECT_EQ(read("a.atr"), (std::vector<uint8_t>{static_cast<uint8_t>((index(11) & 0xF) << 4 | (index(4) & 0xF))}));
+    EXPECT_EQ(read("a.atr"),
+              (std::vector<uint8_t>{static_cast<uint8_t>((index(11) & 0xF) << 4 | (index(4) & 0xF))}));
 }
 
 INSTANTIATE_TEST_SUITE_P(ImageMagick, GridexFixture,
                          ::testing::Values(FixtureFile{"gridex_scene_im.bmp", kBmpRle8},
-                                         FixtureFile{"gridex_scene_im_bmp3.bmp", kBmpRle8}),
+                                           FixtureFile{"gridex_scene_im_bmp3.bmp", kBmpRle8}),
                          fixture_name);
 // The scene made indexed in GIMP and ImageMagick's picture re-exported by
 // GIMP. GIMP's own colour order puts colours 0 and 1 at indexes 19 and 18,
 // so two cells carry palette number 1, which ImageMagick's order never gives.
 INSTANTIATE_TEST_SUITE_P(Gimp, GridexFixture,
                          ::testing::Values(FixtureFile{"gridex_scene_gimp.bmp", kBmpRgb},
-                                         FixtureFile{"gridex_scene_gimp_from_im.bmp", kBmpRgb}),
+                                           FixtureFile{"gridex_scene_gimp_from_im.bmp", kBmpRgb}),
                          fixture_name);
 
 // The same picture with the same colour table gives the same files, whichever

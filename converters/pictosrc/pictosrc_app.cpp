@@ -5,6 +5,7 @@
 
 #include "common/bmp.h"
 #include "common/file_bytes.h"
+#include "common/replace_file.h"
 #include "converters/pictosrc/pictosrc_convert.h"
 #include "converters/pictosrc/pictosrc_text.h"
 
@@ -25,7 +26,9 @@ constexpr const char* kCreateFailed = "出力ファイルの作成に失敗: ";
 constexpr const char* kWriteFailed = "ファイルへの出力に失敗: ";
 constexpr const char* kNoMemory = "メモリが足りません";
 
-void say(std::ostream& out, const std::string& line) { out << line << "\n" << std::flush; }
+void say(std::ostream& out, const std::string& line) {
+    out << line << "\n" << std::flush;
+}
 
 bool usable_header(const BmpHeader& h) {
     // Run-length coded pictures are usable too: they are never 24-bit, and
@@ -34,16 +37,19 @@ bool usable_header(const BmpHeader& h) {
            h.compression == kBmpRle8 || h.compression == kBmpRle4;
 }
 
+// The old file stays until the new text is complete.
 bool write_text(const std::string& name, const std::string& text, std::ostream& out) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (!f) {
-        say(out, kCreateFailed + name);
-        return false;
+    switch (replace_file(name, text)) {
+        case ReplaceOutcome::Done:
+            return true;
+        case ReplaceOutcome::CannotCreate:
+            say(out, kCreateFailed + name);
+            return false;
+        case ReplaceOutcome::CannotWrite:
+            break;
     }
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) say(out, kWriteFailed + name);
-    return ok;
+    say(out, kWriteFailed + name);
+    return false;
 }
 
 int convert_file(const std::string& input, const std::string& output, std::ostream& out, MergeMethod method) {
@@ -110,6 +116,5 @@ int run(const std::vector<std::string>& args, std::ostream& out, MergeMethod met
         return kExitConverted;
     }
 }
-
 
 }  // namespace lumora::pictosrc

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "converters/pictosrc/pictosrc_test_picture.h"
+#include "converters/testdata/full_disk.h"
 #include "tests/support/scratch_folder_test.h"
 
 namespace lumora::pictosrc {
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 using namespace test;
 
 class PictosrcApp : public lumora::testing::ScratchFolderTest {
-protected:
+  protected:
     std::string read(const std::string& name) const { return read_text(name); }
     int run_with(const std::vector<std::string>& args) {
         std::ostringstream out;
@@ -107,6 +108,19 @@ TEST_F(PictosrcApp, OutputThatCannotBeCreatedIsReported) {
                   path("no/such/out.h") + "\n");
 }
 
+TEST_F(PictosrcApp, FullDiskKeepsTheOldOutput) {
+    write("in.bmp", two_tiles().bmp());
+    write("out.h", "/* the header of an earlier run */\n");
+    const int status = testdata::run_with_full_disk(64, [&] {
+        std::ostringstream ignored;
+        return run({path("in.bmp"), path("out.h")}, ignored);
+    });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(read("out.h"), "/* the header of an earlier run */\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2)
+        << "a fragment was left";
+}
+
 TEST_F(PictosrcApp, WrongArgumentCountAndHelp) {
     EXPECT_EQ(run_with({}), 1);
     EXPECT_EQ(output_, "パラメータ数が合いません\n");
@@ -123,7 +137,8 @@ TEST_F(PictosrcApp, ProgramWritesAhInTheCurrentFolderWithOnlyAnInput) {
     ASSERT_TRUE(WIFEXITED(st));
     EXPECT_EQ(WEXITSTATUS(st), 1);
     EXPECT_EQ(read("a.h"), kTwoTilesText);
-    EXPECT_EQ(read("log.txt"), "ファイルの読み込み成功\n減色処理を開始します\n減色完了\nファイルへの出力完了\n");
+    EXPECT_EQ(read("log.txt"),
+              "ファイルの読み込み成功\n減色処理を開始します\n減色完了\nファイルへの出力完了\n");
 }
 
 // 24-bit pictures as ImageMagick writes them (124-byte header by default, 40
@@ -135,7 +150,8 @@ TEST_F(PictosrcApp, PicturesOfCommonToolsConvert) {
          {"pictosrc_two_tiles_im.bmp", "pictosrc_two_tiles_im_bmp3.bmp", "pictosrc_two_tiles_gimp.bmp"}) {
         const std::string fixture = std::string(LUMORA_SOURCE_DIR "/converters/testdata/") + name;
         EXPECT_EQ(run_with({fixture, path("out.h")}), 1);
-        EXPECT_EQ(output_, "ファイルの読み込み成功\n減色処理を開始します\n減色完了\nファイルへの出力完了\n") << name;
+        EXPECT_EQ(output_, "ファイルの読み込み成功\n減色処理を開始します\n減色完了\nファイルへの出力完了\n")
+            << name;
         EXPECT_EQ(read("out.h"), kTwoTilesText) << name;
     }
     for (const char* name : {"gridex_scene_im.bmp", "gridex_scene_gimp.bmp"}) {
@@ -160,12 +176,14 @@ TEST_F(PictosrcApp, MutatedPicturesNeverCrash) {
     seeds.push_back(p.bmp(core));
     for (const auto& seed : seeds) {
         for (size_t n = 0; n < seed.size(); n += 7) {
-            write("in.bmp", std::vector<uint8_t>(seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(n)));
+            write("in.bmp",
+                  std::vector<uint8_t>(seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(n)));
             EXPECT_EQ(run_with({path("in.bmp"), path("out.h")}), 1);
         }
         for (int round = 0; round < 80; ++round) {
             auto m = seed;
-            for (int i = 0; i < 3; ++i) m[rng() % std::min<size_t>(m.size(), 70)] = static_cast<uint8_t>(rng());
+            for (int i = 0; i < 3; ++i)
+                m[rng() % std::min<size_t>(m.size(), 70)] = static_cast<uint8_t>(rng());
             write("in.bmp", m);
             EXPECT_EQ(run_with({path("in.bmp"), path("out.h")}), 1);
         }
