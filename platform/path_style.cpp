@@ -190,6 +190,20 @@ std::string to_stored_form(std::string_view path, PathStyle style) {
 
 std::string from_stored_form(std::string_view stored, PathStyle style) {
     if (style == PathStyle::Windows) return std::string(stored);
+    // A name code page 932 cannot hold is stored as its UTF-8 bytes (see
+    // to_stored_form). Valid UTF-8 without an exact Shift-JIS form can only be
+    // such a name: read as Shift-JIS it would turn into other characters or
+    // swallow the "\" after it.
+    if (cp932::has_non_ascii(stored) && cp932::is_valid_utf8(stored)) {
+        bool exact = false;
+        cp932::from_utf8(stored, &exact);
+        if (!exact) {
+            std::string utf8(stored);
+            for (char& c : utf8)
+                if (c == '\\') c = '/';
+            return utf8;
+        }
+    }
     std::string swapped;
     swapped.reserve(stored.size());
     size_t i = 0;

@@ -78,6 +78,17 @@ TEST(PathStyleStoredForm, HostPathsTravelInWindowsForm) {
     EXPECT_EQ(from_stored_form("x\\\x81.c", P), "x/\x81.c");
 }
 
+// Names with characters code page 932 lacks (accents, simplified Chinese,
+// Hangul) are stored as UTF-8 and must come back as they were, separators
+// included, however their bytes would read as Shift-JIS.
+TEST(PathStyleStoredForm, NamesShiftJisCannotHoldReadBackUnchanged) {
+    for (const char* path : {"sub\xC3\xA9/main.c", "sub\xE4\xB8\x82/main.c", "\xED\x95\x9C/a/b.c",
+                             "\xE8\xAF\x9D/\xE8\xBF\x99.c", "../\xC3\xB1o/x.h"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(from_stored_form(to_stored_form(path, P), P), path);
+    }
+}
+
 TEST(PathStyleNames, ExtensionStemAndJoin) {
     EXPECT_EQ(extension_of("C:\\a.b\\file", W), "");
     EXPECT_EQ(extension_of("C:\\a\\file.tar.gz", W), "gz");
