@@ -13,8 +13,17 @@ ParsedCli parse_command_line(const std::vector<std::string>& args) {
         o.command = c;
         return true;
     };
+    bool options_end = false;
     for (size_t i = 0; i < args.size() && r.ok(); ++i) {
         const std::string& a = args[i];
+        if (options_end || a.empty() || a[0] != '-' || a == "-") {
+            o.files.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            options_end = true;
+            continue;
+        }
         auto value = [&](std::string& into) {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 r.error = "option " + a + " needs a value";
@@ -64,14 +73,29 @@ ParsedCli parse_command_line(const std::vector<std::string>& args) {
             r.error = "unknown argument: " + a;
         }
     }
+    if (!r.ok()) return r;
+    if (o.command == CliCommand::None) {
+        if (o.platform_folder || o.compiler_folder) {
+            r.error = "--platform-folder and --compiler-folder go with a command";
+            return r;
+        }
+        o.command = CliCommand::Window;
+    } else if (!o.files.empty() && o.command != CliCommand::Help && o.command != CliCommand::Version) {
+        r.error = "unexpected argument: " + o.files.front();
+    }
     return r;
 }
 
 std::string usage_text(const std::string& program) {
     return "usage: " + program +
+           " [FILE...]\n"
+           "       " +
+           program +
            " COMMAND [--platform-folder DIR] [--compiler-folder DIR]\n"
-           "The Lumora IDE without its window: builds, transfers and runs a project and\n"
-           "prints every line of the output window as it arrives.\n"
+           "The Lumora IDE. Without a command it opens its window and opens each FILE:\n"
+           "a .lmp file as the project, any other file in an editor window.\n"
+           "With a command it runs without a window: it builds, transfers or runs a\n"
+           "project and prints every line of the output window as it arrives.\n"
            "\n"
            "Commands:\n"
            "  --new-project FOLDER/NAME      create NAME.lmp, NAME.c (an existing one is kept)\n"

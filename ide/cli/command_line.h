@@ -1,5 +1,6 @@
 #pragma once
-// The command line of kelvane when it runs without a window.
+// The command line of kelvane: the window with files to open, or one of
+// the commands it runs without a window.
 
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@ namespace lumora::ide {
 
 enum class CliCommand {
     None,
+    Window,  // no command: the IDE's window, opening the files given
     Help,
     Version,
     NewProject,
@@ -26,6 +28,7 @@ struct CliOptions {
     std::string source;  // --compile
     std::optional<std::string> platform_folder;
     std::optional<std::string> compiler_folder;
+    std::vector<std::string> files;  // Window: opened by path in this order
 };
 
 struct ParsedCli {

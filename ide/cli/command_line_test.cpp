@@ -25,7 +25,11 @@ TEST(KelvaneCommandLine, CommandsAndFolders) {
     EXPECT_EQ(parse_command_line({"--run", "p.lmp"}).options.command, CliCommand::Run);
     EXPECT_EQ(parse_command_line({"--rebuild", "p.lmp"}).options.command, CliCommand::Rebuild);
     EXPECT_EQ(parse_command_line({"--new-project", "dir/demo"}).options.target, "dir/demo");
-    EXPECT_EQ(parse_command_line({}).options.command, CliCommand::None);
+    EXPECT_EQ(parse_command_line({}).options.command, CliCommand::Window);
+    auto w = parse_command_line({"demo/demo.lmp", "a.c", "--", "--odd.c"});
+    ASSERT_TRUE(w.ok()) << w.error;
+    EXPECT_EQ(w.options.command, CliCommand::Window);
+    EXPECT_EQ(w.options.files, (std::vector<std::string>{"demo/demo.lmp", "a.c", "--odd.c"}));
     EXPECT_EQ(parse_command_line({"--help"}).options.command, CliCommand::Help);
 }
 
@@ -35,7 +39,8 @@ TEST(KelvaneCommandLine, MistakesAreRefused) {
     EXPECT_FALSE(parse_command_line({"--compile", "a.c"}).ok());
     EXPECT_FALSE(parse_command_line({"--build", "a.lmp", "--run", "a.lmp"}).ok());
     EXPECT_FALSE(parse_command_line({"--platform-folder"}).ok());
-    EXPECT_FALSE(parse_command_line({"p.lmp"}).ok());
+    EXPECT_FALSE(parse_command_line({"--build", "p.lmp", "q.lmp"}).ok());  // files go with the window only
+    EXPECT_FALSE(parse_command_line({"--platform-folder", "/sdk", "a.c"}).ok());
     EXPECT_FALSE(parse_command_line({"--bulid", "p.lmp"}).ok());
     EXPECT_NE(parse_command_line({"--frobnicate"}).error.find("--frobnicate"), std::string::npos);
 }

@@ -1,9 +1,11 @@
-// kelvane: the Lumora IDE. Until its window lands it runs its build,
-// transfer and run commands headless and prints the output window's lines.
+// kelvane: the Lumora IDE. Without a command it opens its window; with one
+// it runs the build, transfer and run commands headless and prints the
+// output window's lines.
 
 #include <signal.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include "ide/app/settings.h"
 #include "ide/cli/command_line.h"
 #include "ide/cli/headless.h"
+#include "ide/window/startup.h"
 #include "platform/qt_settings_store.h"
 
 namespace {
@@ -31,13 +34,32 @@ void install_interrupt_handler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
+int run_window(int argc, char** argv, const std::vector<std::string>& files) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Kelvane");
+    QApplication::setApplicationVersion(LUMORA_VERSION);
+    lumora::platform::QtSettingsStore store("Umbrane", "Kelvane");
+    lumora::ide::AppState state(store);
+    state.program_folder = QCoreApplication::applicationDirPath().toStdString();
+    lumora::ide::FrameServices services;
+    services.beep = [] { QApplication::beep(); };
+    std::unique_ptr<lumora::ide::CMainFrame> frame = lumora::ide::start_ide(state, services, files);
+    if (!frame) return 1;
+    const int status = app.exec();
+    frame.reset();
+    lumora::ide::exit_ide(state);
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
     const std::string program = "kelvane";
     std::vector<std::string> args(argv + 1, argv + argc);
     const lumora::ide::ParsedCli parsed = lumora::ide::parse_command_line(args);
+    if (parsed.ok() && parsed.options.command == lumora::ide::CliCommand::Window)
+        return run_window(argc, argv, parsed.options.files);
+    QCoreApplication app(argc, argv);
     if (!parsed.ok()) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", program.c_str(), parsed.error.c_str(),
                      program.c_str());
@@ -52,7 +74,7 @@ int main(int argc, char** argv) {
             std::fputs(lumora::ide::usage_text(program).c_str(), stdout);
             return 0;
         case lumora::ide::CliCommand::Version:
-            std::printf("kelvane (Lumora desktop kit) %s\n", LUMORA_VERSION);
+            std::printf("kelvane %s\n", LUMORA_VERSION);
             return 0;
         default:
             break;

@@ -126,7 +126,9 @@ class EditHost {
 };
 
 // One editor window's content (the view and its document commands). The
-// frame puts widget() into an MDI sub-window and deletes the child with it.
+// frame owns the child and puts widget() into an MDI sub-window; when the
+// window closes, the frame takes the widget out of it again and then deletes
+// the child, which deletes its widget (or is that widget).
 class EditChild {
   public:
     virtual ~EditChild() = default;
