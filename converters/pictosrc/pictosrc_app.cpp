@@ -57,22 +57,22 @@ int convert_file(const std::string& input, const std::string& output, std::ostre
     const auto header = read ? parse_bmp_header(*read) : std::nullopt;
     if (!header || !usable_header(*header)) {
         say(out, kOpenFailed);
-        return kExitConverted;
+        return kExitFailed;
     }
     if (header->bit_count != 24) {
         say(out, kNot24Bit);
-        return kExitConverted;
+        return kExitFailed;
     }
     if (header->width % 8 != 0 || header->height % 8 != 0) {
         say(out, kBadSize);
-        return kExitConverted;
+        return kExitFailed;
     }
     // Rows shorter than the header promises: the same complaint about the size.
     BmpStatus status = BmpStatus::Ok;
     const auto pixels = bmp_pixels(*read, *header, &status);
     if (!pixels) {
         say(out, status == BmpStatus::ShortPixelData ? kBadSize : kOpenFailed);
-        return kExitConverted;
+        return kExitFailed;
     }
 
     ConvertHooks hooks;
@@ -85,10 +85,11 @@ int convert_file(const std::string& input, const std::string& output, std::ostre
     const auto result = convert(*pixels, method, hooks);
     if (!result) {
         say(out, kNoMemory);
-        return kExitConverted;
+        return kExitFailed;
     }
-    if (write_text(output, render(*result), out)) say(out, kWriteDone);
-    return kExitConverted;
+    if (!write_text(output, render(*result), out)) return kExitFailed;
+    say(out, kWriteDone);
+    return kExitOk;
 }
 
 int run_checked(const std::vector<std::string>& args, std::ostream& out, MergeMethod method) {
@@ -96,12 +97,14 @@ int run_checked(const std::vector<std::string>& args, std::ostream& out, MergeMe
         out << "usage: pictosrc input.bmp [output.h]\n"
                "Converts a 24-bit BMP (width and height multiples of 8) into C arrays:\n"
                "up to 16 palettes of 15 colours, the palette of every 8x8 tile and the\n"
-               "packed 4-bit pixels. The output defaults to a.h in the current folder.\n";
+               "packed 4-bit pixels. The output defaults to a.h in the current folder.\n"
+               "Exit status: 0 converted and written, 1 the conversion or the write\n"
+               "failed, 2 wrong number of arguments.\n";
         return kExitHelp;
     }
     if (args.empty() || args.size() > 2) {
         say(out, kWrongCount);
-        return kExitArguments;
+        return kExitUsage;
     }
     return convert_file(args[0], args.size() == 2 ? args[1] : "a.h", out, method);
 }
@@ -113,7 +116,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, MergeMethod met
         return run_checked(args, out, method);
     } catch (const std::bad_alloc&) {
         say(out, kNoMemory);
-        return kExitConverted;
+        return kExitFailed;
     }
 }
 

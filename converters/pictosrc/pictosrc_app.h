@@ -10,14 +10,16 @@
 
 namespace lumora::pictosrc {
 
-// Every run that gets as far as trying a conversion ends with 1, whatever the
-// outcome; build scripts written for this tool expect that.
-constexpr int kExitConverted = 1;
-constexpr int kExitArguments = 1;
+// Exit statuses, so scripts can tell a good run from a failed one and from
+// a wrong command line.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // the picture could not be converted or the text not written
+constexpr int kExitUsage = 2;   // wrong number of arguments
 constexpr int kExitHelp = 0;
 
 // Runs pictosrc with the arguments after the program name. Progress and error
 // lines go to `out` as UTF-8, each followed by a line feed.
-int run(const std::vector<std::string>& args, std::ostream& out, MergeMethod method = MergeMethod::Incremental);
+int run(const std::vector<std::string>& args, std::ostream& out,
+        MergeMethod method = MergeMethod::Incremental);
 
 }  // namespace lumora::pictosrc
