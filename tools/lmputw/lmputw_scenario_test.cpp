@@ -253,11 +253,30 @@ TEST_P(LmputwNoWindow, ASilentConsoleCostsItsTimeOutsAndTheRunEndsWithoutSpinnin
     EXPECT_EQ(console_.transcript().find("exec"), std::string::npos);
 }
 
+TEST_P(LmputwNoWindow, APlainFileTooLargeForItsHeaderIsRefusedAndTheNextFollows) {
+    ASSERT_TRUE(console_.start());
+    // One byte more than 32767 blocks, the most the header can count.
+    { std::ofstream(work("huge.bin"), std::ios::binary).put('x'); }
+    std::filesystem::resize_file(work("huge.bin"), 32767 * 128 + 1);
+    write_bytes(work("small.bin"), pattern(100, 4));
+    Outcome o = run({"-x", "huge.bin", "small.bin"});
+    EXPECT_EQ(o.status, 1) << o.output;
+    EXPECT_NE(std::find(o.put_lines.begin(), o.put_lines.end(), "PutError: 転送元: huge.bin が大きすぎます"),
+              o.put_lines.end())
+        << o.output;
+    EXPECT_FALSE(e2e::file_exists(console_.stored("huge.bin")));
+    EXPECT_EQ(read_bytes(console_.stored("small.bin")), pattern(100, 4));
+    EXPECT_TRUE(has_line(console_.transcript(), "< exec /rom0/small.bin"));
+}
+
 TEST_P(LmputwNoWindow, WithoutFilesItSaysSoAndEndsWithTwo) {
     Outcome o = run({"-x"});
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.output, "転送するファイルをアイコンにドロップしてください\n");
     EXPECT_EQ(run({"--nowindow"}).status, 2);
+    Outcome version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output.rfind("lmPutw ", 0), 0u) << version.output;
 }
 
 TEST_P(LmputwNoWindow, APortThatCannotBeOpenedIsOneError) {
