@@ -25,6 +25,7 @@
 #include "ide/editview/recovery.h"
 #include "ide/editview/replace_dialog.h"
 #include "ide/editview/view_test_support.h"
+#include "tests/support/child_process.h"
 #include "tests/support/scripted_boxes.h"
 #include "ui/sjis_text.h"
 
@@ -346,6 +347,34 @@ TEST_F(EditChildTest, RecoveryFilesFollowTheModifiedFlag) {
     // Closing the last window removes it.
     keeper.detach(doc);
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(EditChildTest, AKilledEditorsUnsavedTextIsRestoredExactly) {
+    const std::string path = dir_.file("k.c");
+    write_file(path, "int \x8a\xbf;\r\n");
+    const std::string state = dir_.path() + "/killed-state";
+    auto probe = lumora::testing::Child::start(
+        {{LUMORA_BIN_DIR "/editview_probe", path, "--type", "x\n字"}, "", "", {"XDG_STATE_HOME=" + state}});
+    ASSERT_TRUE(probe);
+    auto line = probe->wait_for_line("recovery ", 60000);
+    ASSERT_TRUE(line) << probe->err();
+    probe->signal(SIGKILL);
+    probe->wait(10000);
+    EXPECT_EQ(read_file(path), "int \x8a\xbf;\r\n");  // never saved
+    // The next start offers the text back.
+    editor::RecoveryStore store(state + "/kelvane");
+    std::vector<editor::CTextDoc*> opened;
+    boxes_.expect(QString::fromUtf8("復元しますか"), BoxAnswer::yes);
+    EXPECT_EQ(offer_recovered_documents(
+                  nullptr, docs_, [&](editor::CTextDoc& d) { opened.push_back(&d); }, &store),
+              1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(lines(*opened[0]), (Lines{"x", "\x8e\x9aint \x8a\xbf;", ""}));
+    EXPECT_EQ(opened[0]->path(), path);
+    EXPECT_TRUE(opened[0]->modified());
+    EXPECT_EQ(opened[0]->text_type(), editor::kTypeC);
+    // Offered once: the files of the dead session are gone.
+    EXPECT_TRUE(store.orphans().empty());
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+#!/bin/sh
+# Opens a Shift-JIS file with CR LF endings in the editor, types through the
+# X server's keyboard (xdotool), saves with Ctrl+S and compares the bytes on
+# disk. Run inside tests/support/xsession.
+set -u
+probe=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/editview_x11.XXXXXX") || exit 1
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+file=$work/sjis.c
+# "int 漢;" CR LF "x" CR LF
+printf 'int \212\277;\r\nx\r\n' >"$file"
+XDG_STATE_HOME=$work/state "$probe" "$file" &
+pid=$!
+
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^editview_probe$' | head -n 1)
+[ -n "$wid" ] || { echo "no editor window" >&2; exit 1; }
+xdotool windowfocus --sync "$wid" || exit 1
+# To the empty last line, then two lines of text.
+xdotool key --delay 20 ctrl+End
+xdotool type --delay 20 'abc'
+xdotool key --delay 20 Return
+xdotool type --delay 20 'y'
+xdotool key --delay 20 ctrl+s
+
+expected=$work/expected
+printf 'int \212\277;\r\nx\r\nabc\r\ny' >"$expected"
+tries=0
+while ! cmp -s "$file" "$expected"; do
+    tries=$((tries + 1))
+    if [ $tries -gt 100 ]; then
+        echo "saved bytes differ:" >&2
+        od -c "$file" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+echo "saved exactly the typed bytes"
