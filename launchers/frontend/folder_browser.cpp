@@ -32,9 +32,9 @@ FolderBrowser::FolderBrowser(FileFilter filter, QWidget* parent)
     folder_label->setBuddy(folders_);
     auto* file_label = new QLabel(QString::fromUtf8("ファイル(&L)"), this);
     file_label->setBuddy(files_);
-    drives_->setAccessibleName(QString::fromUtf8("ドライブ"));
-    folders_->setAccessibleName(QString::fromUtf8("フォルダ"));
-    files_->setAccessibleName(QString::fromUtf8("ファイル"));
+    // Lists do not take their names from their labels by themselves.
+    for (QLabel* label : {drive_label, folder_label, file_label})
+        label->buddy()->setAccessibleName(label->text().remove('&'));
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);

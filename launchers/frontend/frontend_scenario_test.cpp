@@ -156,6 +156,7 @@ TEST_F(FrontendScenarioTest, Pixtil2ShowsThePictureConvertsItAndMarksAFailureRed
     convert(*window);
     EXPECT_EQ(window->result_label()->text(), "not a BMP file: broken.bmp");
     EXPECT_EQ(label_colour(*window), QColor(255, 0, 0));
+    EXPECT_TRUE(window->grab().save(LUMORA_BIN_DIR "/../pixtil2_window.png"));
 
     // The next run starts from the button face again, and a converter that
     // is missing is a red line of its own, never the old message.

@@ -39,15 +39,18 @@ ProjectFrame::ProjectFrame(QWidget* parent) : QGroupBox(u("プロジェクトの
     label->setBuddy(name);
     projects = new QListWidget(this);
     projects->setObjectName("projectList");
-    projects->setAccessibleName(u("プロジェクト一覧"));
     projects->setMaximumHeight(120);
+    auto* list_label = new QLabel(u("プロジェクト一覧"), this);
+    list_label->setBuddy(projects);
+    projects->setAccessibleName(list_label->text());
     ok = button("OK", "projectOk", this);
     ok->setDefault(true);
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);
     grid->addWidget(name, 0, 1);
     grid->addWidget(ok, 0, 2);
-    grid->addWidget(projects, 1, 0, 1, 3);
+    grid->addWidget(list_label, 1, 0, Qt::AlignTop);
+    grid->addWidget(projects, 1, 1, 1, 2);
 }
 
 ModeFrame::ModeFrame(QWidget* parent) : QGroupBox(u("連続実行の設定"), parent) {
@@ -95,10 +98,12 @@ ButtonsFrame::ButtonsFrame(QWidget* parent) : QGroupBox(u("ボタン起動ファ
 DisplayFrame::DisplayFrame(QWidget* parent) : QGroupBox(u("表示設定"), parent) {
     setObjectName("displayFrame");
     auto* bar = new QGroupBox(u("メニューバー"), this);
+    bar->setAccessibleName(bar->title());
     on_top = new QCheckBox(u("常に手前に表示"), bar);
     on_top->setObjectName("alwaysOnTop");
     (new QVBoxLayout(bar))->addWidget(on_top);
     auto* window = new QGroupBox(u("メッセージウインド"), this);
+    window->setAccessibleName(window->title());
     dock_below = new QCheckBox(u("メニューバーの下に表示"), window);
     dock_below->setObjectName("dockBelow");
     font_size = new QComboBox(window);

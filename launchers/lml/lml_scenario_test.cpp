@@ -126,6 +126,11 @@ TEST_F(LmlScenarioTest, NewProjectCompilesIntoAFileEntry) {
                                 "コンパイル、ファイル変換が終了しました\n")
                   .arg(entry.size()));
     for (int i = 0; i < kButtonCount; ++i) EXPECT_TRUE(window_->button(i)->isEnabled()) << i;
+    // Pictures of both windows for the docs and for eyes.
+    EXPECT_TRUE(window_->grab().save(LUMORA_BIN_DIR "/../lml_window.png"));
+    EXPECT_TRUE(window_->message_window()->grab().save(LUMORA_BIN_DIR "/../lml_messages.png"));
+    window_->show_frame(buttons_frame);
+    EXPECT_TRUE(window_->grab().save(LUMORA_BIN_DIR "/../lml_button_settings.png"));
 }
 
 TEST_F(LmlScenarioTest, AWarningIsShownWithoutTheFolderAndStopsBeforePacking) {
