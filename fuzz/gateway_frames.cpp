@@ -5,6 +5,7 @@
 // the count of peer bytes, the peer bytes, then the serial stream.
 
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 #include <string>
 
@@ -36,7 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gateway::SessionHooks hooks;
     hooks.status = [](std::string_view) {};
     hooks.unknown = [](uint8_t, uint8_t, const gateway::CancelFlag&) {};
-    hooks.send = [&](std::span<const uint8_t>) { return !send_fails; };
+    hooks.send = [&](std::span<const uint8_t> reply) {
+        // Every reply is a frame whose length byte covers what follows it,
+        // except the two fixed ones the console expects as they are: the
+        // power-on greeting and the five bytes answering power off.
+        const bool fixed = (reply.size() >= 2 && reply[0] == 0x00 && reply[1] == 0x55) ||
+                           (reply.size() == 5 && reply[0] == 0x0F && reply[3] == 0xFF);
+        if (!fixed && (reply.size() < 3 || reply.size() != reply[2] + 3u)) std::abort();
+        return !send_fails;
+    };
     session.set_hooks(std::move(hooks));
 
     auto stream = in.rest();
