@@ -2,6 +2,7 @@
 // makes with tokens taken from the same text.
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const auto& set : db.sets()) {
             for (const auto& entry : set.entries) {
                 const std::string& word = entry.keyword;
-                db.colour_of(word);
-                db.find(word);
+                const int colour = db.colour_of(word);
+                const auto* found = db.find(word);
+                // A keyword of an enabled set is always found, as itself.
+                if (!word.empty() && db.enabled(set.number) &&
+                    (!found || found->keyword != word || (colour != 1 && colour != 2)))
+                    std::abort();
                 if (!word.empty()) db.colour_of(std::string_view(word).substr(1));
                 lumora::editor::keyword_jump(db, word, "C:\\lumo\\include");
                 lumora::editor::keyword_jump(db, word, "/home/u/lumo/include");
