@@ -20,6 +20,7 @@
 #include "lml_frames.h"
 #include "lml_window.h"
 #include "message_window.h"
+#include "tests/e2e/console_process.h"
 #include "tests/support/child_process.h"
 
 namespace lumora::lml {
@@ -142,7 +143,7 @@ TEST_F(LmlScenarioTest, AWarningIsShownWithoutTheFolderAndStopsBeforePacking) {
     EXPECT_FALSE(fs::exists(project_file("warn", "warn.fx")));
 }
 
-TEST_F(LmlScenarioTest, ContinuousTransferStartsLmPutwInTheProjectFolder) {
+TEST_F(LmlScenarioTest, ContinuousTransferStartsLmPutwWithItsWordsInTheProjectFolder) {
     // A recording lmPutw in the kit root: its folder and arguments.
     const std::string record = kit_ / "lmputw.txt";
     fs::create_directories(root_ + "/tools/lmput");
@@ -155,6 +156,40 @@ TEST_F(LmlScenarioTest, ContinuousTransferStartsLmPutwInTheProjectFolder) {
     EXPECT_TRUE(message_text().endsWith(QString::fromUtf8("ファイル転送開始\n")))
         << message_text().toStdString();
     EXPECT_EQ(read_all(record), root_ + "/myprog/sendme|-x -d sendme.fx /rom0\n");
+}
+
+TEST_F(LmlScenarioTest, ContinuousTransferSendsTheProgramToTheConsole) {
+    // The kit's own lmPutw against the virtual console on COM1, with no
+    // Pelorix settings (so COM1) and its progress window offscreen.
+    ASSERT_TRUE(std::filesystem::exists(root_ + "/tools/lmput/lmPutw"));
+    e2e::ConsoleProcess console(kit_);
+    ASSERT_TRUE(console.start({}));
+    ::setenv("LUMORA_COM1", console.link().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (kit_ / "config").c_str(), 1);
+    open_project("sendme");
+    window_->launcher().settings().mode = RunMode::transfer;
+    press_and_wait(compiler_button);
+    ::unsetenv("LUMORA_COM1");
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(message_text().endsWith(QString::fromUtf8("ファイル転送開始\n")))
+        << message_text().toStdString();
+    const std::string sent = read_all(project_file("sendme", "sendme.fx"));
+    ASSERT_GE(sent.size(), 128u);
+    EXPECT_EQ(read_all(console.stored("sendme.fx")), sent) << console.err();
+}
+
+TEST_F(LmlScenarioTest, ContinuousEmulatorRunsSonavoOnTheFileEntry) {
+    const std::string log = kit_ / "tools.log";
+    ::setenv("LUMORA_STANDIN_LOG", log.c_str(), 1);
+    open_project("emu");
+    window_->launcher().settings().mode = RunMode::emulator;
+    press_and_wait(compiler_button);
+    ::unsetenv("LUMORA_STANDIN_LOG");
+    EXPECT_TRUE(message_text().endsWith(QString::fromUtf8("エミュレータ起動\n")))
+        << message_text().toStdString();
+    const std::string dir = root_ + "/myprog/emu/";
+    EXPECT_EQ(read_all(log),
+              "lcc86\t-o\t" + dir + "emu.bin\t" + dir + "emu.c\nhdrpack\temu.cf\nsonavo\temu.fx\n");
 }
 
 TEST_F(LmlScenarioTest, StaysResponsiveAndIdleWhileASlowToolRuns) {
