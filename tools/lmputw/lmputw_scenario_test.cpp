@@ -51,6 +51,7 @@ class LmputwScenario : public ::testing::TestWithParam<Mode> {
         launch.workdir = work_;
         launch.env = {"LUMORA_COM1=" + console_.link(), "XDG_CONFIG_HOME=" + (tmp_ / "config"),
                       "HOME=" + tmp_.path()};
+        launch.env.insert(launch.env.end(), extra_env_.begin(), extra_env_.end());
         auto child = Child::start(launch);
         EXPECT_TRUE(child);
         return std::move(*child);
@@ -75,6 +76,7 @@ class LmputwScenario : public ::testing::TestWithParam<Mode> {
     TempDir tmp_;
     Console console_{tmp_};
     std::string work_ = tmp_ / "work";
+    Lines extra_env_;
 };
 
 bool has_line(const std::string& text, const std::string& line) {
@@ -267,6 +269,17 @@ TEST_P(LmputwNoWindow, APlainFileTooLargeForItsHeaderIsRefusedAndTheNextFollows)
     EXPECT_FALSE(e2e::file_exists(console_.stored("huge.bin")));
     EXPECT_EQ(read_bytes(console_.stored("small.bin")), pattern(100, 4));
     EXPECT_TRUE(has_line(console_.transcript(), "< exec /rom0/small.bin"));
+}
+
+TEST_P(LmputwNoWindow, ThePortComesFromThePelorixSettings) {
+    ASSERT_TRUE(console_.start());
+    std::filesystem::create_directories(tmp_ / "config/Quorvi");
+    std::ofstream(tmp_ / "config/Quorvi/Pelorix.conf") << "[General]\nCommPort=1\nBaudRate=1\n";
+    extra_env_ = {"LUMORA_COM1=" + (tmp_ / "nothing"), "LUMORA_COM2=" + console_.link()};
+    write_bytes(work("a.bin"), pattern(100, 1));
+    Outcome o = run({"a.bin"});
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_TRUE(e2e::file_exists(console_.stored("a.bin")));
 }
 
 TEST_P(LmputwNoWindow, WithoutFilesItSaysSoAndEndsWithTwo) {
