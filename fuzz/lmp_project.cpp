@@ -38,6 +38,20 @@ bool paths_are_utf8(const lumora::ide::ProjectRecord& r) {
     return true;
 }
 
+// File dialogs give clean paths: no empty, "." or ".." components (those
+// may come back in another spelling of the same path).
+bool plain_components(std::string_view name) {
+    size_t start = 0;
+    for (;;) {
+        const size_t slash = name.find('/', start);
+        const std::string_view part =
+            name.substr(start, slash == std::string_view::npos ? slash : slash - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        if (slash == std::string_view::npos) return true;
+        start = slash + 1;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -64,7 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t end = text.find('\n');
         const std::string_view name = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (name.empty() || name.find('\0') != std::string_view::npos || !lumora::cp932::is_valid_utf8(name))
+        // The stored form is the Windows one: a "\\" inside a host name would
+        // read back as a separator, as it would on Windows.
+        if (name.empty() || name.find('\0') != std::string_view::npos ||
+            name.find('\\') != std::string_view::npos || !lumora::cp932::is_valid_utf8(name) ||
+            !plain_components(name))
             continue;
         lumora::ide::add_file(made, folder + "/" + std::string(name), PathStyle::Posix);
     }
