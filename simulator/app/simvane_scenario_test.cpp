@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QImage>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -117,6 +118,28 @@ TEST(SimvaneScenario, StartUpValuesAndTheFrameCounter) {
     for (size_t i = 0; i < SIMVANE_AREA_SIZE; ++i)
         if (i != sv_flag_init_adr && i != sv_ver_adr && i != sv_hard_adr) nonzero += run.base()[i] != 0;
     EXPECT_EQ(nonzero, 0u);
+
+    // The three workers, by name, once the windows are up.
+    auto thread_names = [&] {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& t : std::filesystem::directory_iterator(
+                 "/proc/" + std::to_string(run.child().pid()) + "/task", ec)) {
+            std::ifstream comm(t.path() / "comm");
+            std::string name;
+            std::getline(comm, name);
+            names.push_back(name);
+        }
+        return names;
+    };
+    EXPECT_TRUE(eventually(
+        [&] {
+            const auto names = thread_names();
+            return std::count(names.begin(), names.end(), "vblank") == 1 &&
+                   std::count(names.begin(), names.end(), "sound") == 1 &&
+                   std::count(names.begin(), names.end(), "comm") == 1;
+        },
+        30s));
 
     std::this_thread::sleep_for(150ms);
     EXPECT_EQ(a.u32(sv_tick_adr), 0u);  // idle until the program is ready

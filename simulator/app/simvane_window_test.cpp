@@ -6,12 +6,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -245,6 +247,28 @@ TEST_F(SimvaneWindows, PicturesFollowTheAreaAndSave) {
     const QByteArray saved = f.readAll();
     ASSERT_EQ(saved.size(), SIMVANE_AREA_SIZE);
     EXPECT_EQ(std::memcmp(saved.constData(), b, SIMVANE_AREA_SIZE), 0);
+}
+
+// The actions of the context menu a window opens, read while it is up.
+QStringList context_menu_of(QWidget* w) {
+    QStringList actions;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            for (QAction* a : popup->actions()) actions << a->text();
+            popup->close();
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w, &event);
+    return actions;
+}
+
+TEST_F(SimvaneWindows, ContextMenus) {
+    EXPECT_EQ(context_menu_of(sim_->control()), QStringList{"Save area…"});
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{sim_->characters(), sim_->layer_window(0), sim_->layer_window(1),
+                                         sim_->layer_window(2), sim_->lcd()})
+        EXPECT_EQ(context_menu_of(w), QStringList{"Save picture…"}) << w->windowTitle().toStdString();
 }
 
 TEST_F(SimvaneWindows, ClosingWindowsAndQuitting) {
