@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QLabel>
-#include <QRegularExpression>
 
 #include "ui/cell_font.h"
 #include "ui/message_box.h"
@@ -21,10 +20,9 @@ QLineEdit* add_field(QGridLayout* grid, int row, const QString& label, const cha
     auto* edit = new QLineEdit;
     edit->setObjectName(object_name);
     text->setBuddy(edit);
-    // The visible text without its access-key marker names the field.
+    // The field is known by its label's text (the buddy gives it that name).
     QString name = label;
-    name.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(QLatin1Char('&'));
-    edit->setAccessibleName(name);
+    name.remove(QLatin1Char('&'));
     grid->addWidget(text, row, 0);
     grid->addWidget(edit, row, 1);
     if (browse) {

@@ -141,6 +141,13 @@ CMainFrame::~CMainFrame() {
 
 // ---------------------------------------------------------------- menus
 
+// A command runs once the event that chose it is done: a dialog or a build
+// started from a screen reader's "press" must not hold up its reply.
+void CMainFrame::connect_command(QAction* action, CommandId id) {
+    connect(action, &QAction::triggered, this,
+            [this, id] { QTimer::singleShot(0, this, [this, id] { run_command(id); }); });
+}
+
 void CMainFrame::build_menus() {
     for (const MenuSpec& spec : menu_layout()) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(spec.caption));
@@ -183,7 +190,7 @@ void CMainFrame::build_menus() {
                         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
                         mdi_->addAction(a);
                     }
-                    connect(a, &QAction::triggered, this, [this, id] { run_command(id); });
+                    connect_command(a, id);
                     actions_[id] = a;
                     break;
                 }
@@ -227,7 +234,7 @@ void CMainFrame::build_menus() {
         } else {
             addAction(a);
         }
-        connect(a, &QAction::triggered, this, [this, id] { run_command(id); });
+        connect_command(a, id);
         actions_[id] = a;
     }
     fill_recent_menus();
@@ -243,10 +250,12 @@ void CMainFrame::fill_recent_menus() {
             QAction* a = menu->addAction(QString::fromStdString(items[i].text));
             a->setEnabled(items[i].enabled && (!projects || !is_busy(c.busy)));
             connect(a, &QAction::triggered, this, [this, i, projects] {
-                if (projects)
-                    cmd_recent_project(i);
-                else
-                    cmd_recent_file(i);
+                QTimer::singleShot(0, this, [this, i, projects] {
+                    if (projects)
+                        cmd_recent_project(i);
+                    else
+                        cmd_recent_file(i);
+                });
             });
         }
     };

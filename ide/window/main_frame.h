@@ -108,6 +108,7 @@ class CMainFrame : public QMainWindow, public EditHost {
 
   private:
     void build_menus();
+    void connect_command(QAction* action, CommandId id);
     void build_tool_bar();
     void build_status_bar();
     void update_title();

@@ -252,6 +252,7 @@ TEST_F(MainFrameTest, BuildShowsItsRowsAndErrorsLeadIntoTheEditor) {
     EXPECT_EQ(fs::current_path(), fs::path(tmp_ / "work/demo"));
 
     QTest::keyClick(&f, Qt::Key_F7);
+    QCoreApplication::processEvents();  // the command runs after the key's event
     const auto lines = output_lines(*f.project());
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[0].rfind("Build Start ", 0), 0u);
@@ -345,6 +346,7 @@ TEST_F(MainFrameTest, F5SendsTheProgramToTheConsoleAndRunsIt) {
     ASSERT_TRUE(child && child->wait_for_line("ready", 10000));
 
     QTest::keyClick(&f, Qt::Key_F5);
+    QCoreApplication::processEvents();
     const auto lines = output_lines(*f.project());
     const long sent = index_of(lines, sjis("転送開始"));
     EXPECT_EQ(sent, 0) << "the output was emptied first";
@@ -407,6 +409,7 @@ TEST_F(MainFrameTest, StartUpExitAndRecentListsSurviveARestart) {
         EXPECT_TRUE(f.recent_projects_menu()->actions().front()->text().contains("demo.lmp"));
         EXPECT_TRUE(f.recent_files_menu()->actions().front()->text().contains("notes.txt"));
         f.recent_projects_menu()->actions().front()->trigger();
+        QCoreApplication::processEvents();
         EXPECT_EQ(f.windowTitle(), "demo - Kelvane");
     }
     ::unsetenv("XDG_CONFIG_HOME");

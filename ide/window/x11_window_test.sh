@@ -1,0 +1,71 @@
+#!/bin/sh
+# kelvane under a real X server: the title with and without a project, F7
+# pressed on the keyboard builds, and every menu item, button and field of
+# the main frame is reachable on the accessibility bus under its text.
+# Run inside tests/support/xsession --atspi.
+#
+#   x11_window_test.sh KELVANE EXPECT_FILE
+set -u
+kelvane=$1
+expect=$2
+bin=$(dirname "$kelvane")
+here=$(cd "$(dirname "$0")" && pwd)
+support=$here/../../tests/support
+work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-x11.XXXXXX") || exit 1
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "x11_window_test: $*" >&2; exit 1; }
+
+export HOME=$work XDG_CONFIG_HOME=$work/config
+mkdir -p "$XDG_CONFIG_HOME/Umbrane"
+cat >"$XDG_CONFIG_HOME/Umbrane/Kelvane.conf" <<CONF
+[Config]
+FirstRun=FALSE
+LumoraFolder=$bin/toolchain/lumo
+DMCFolder=$bin/toolchain/dmc
+CONF
+
+# Waits for a top-level window whose name is exactly $1; prints its id.
+window_named() {
+    i=0
+    while [ $i -lt 100 ]; do
+        for w in $(xdotool search --name "$1" 2>/dev/null); do
+            [ "$(xdotool getwindowname "$w")" = "$1" ] && { echo "$w"; return 0; }
+        done
+        sleep 0.2
+        i=$((i + 1))
+    done
+    return 1
+}
+
+# Without a project the title is the program's alone.
+"$kelvane" &
+pid=$!
+window_named "Kelvane" >/dev/null || fail "no window titled Kelvane"
+kill "$pid"; wait "$pid" 2>/dev/null; pid=""
+
+"$kelvane" --new-project "$work/demo" >/dev/null || fail "could not create the project"
+"$kelvane" "$work/demo/demo.lmp" &
+pid=$!
+w=$(window_named "demo - Kelvane") || fail "no window titled 'demo - Kelvane'"
+xdotool windowfocus --sync "$w" 2>/dev/null || true
+sleep 0.5
+xdotool key F7
+i=0
+while [ ! -s "$work/demo/demo.fx" ] && [ $i -lt 300 ]; do sleep 0.2; i=$((i + 1)); done
+[ -s "$work/demo/demo.fx" ] || fail "F7 did not build demo.fx"
+
+/usr/bin/python3 "$support/atspi_tree.py" --app Kelvane --expect-file "$expect" ${KELVANE_ATSPI_DUMP:+--dump} \
+    --activate "menu item:設定(&S)..." || fail "the main frame's controls are not all reachable"
+# The settings dialog's fields answer to their labels. (The checker reads a
+# lone "&" in a name as a mnemonic, so "自動転送&実行" is written without it.)
+/usr/bin/python3 "$support/atspi_tree.py" --app Kelvane ${KELVANE_ATSPI_DUMP:+--dump} \
+    --expect "text:出力ﾌｫﾙﾀﾞ：" --expect "text:説明：" --expect "text:連結ﾘｿｰｽ：" --expect "text:ﾘﾝｸ ｵﾌﾟｼｮﾝ：" \
+    --expect "text:ｺﾝﾊﾟｲﾙ ｵﾌﾟｼｮﾝ(&C)：" --expect "text:マクロ定義(&M)：" --expect "text:ｲﾝｸﾙｰﾄﾞ ﾌｧｲﾙのﾊﾟｽ(&I)：" \
+    --expect "check box:最適化する(&O)" --expect "check box:警告をｴﾗｰとして扱う(&E)" \
+    --expect "check box:自動転送実行" --expect "radio button:日本語2" \
+    --expect "push button:OK" --expect "push button:ｷｬﾝｾﾙ" || fail "the settings dialog's controls are not all reachable"
