@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <thread>
 
@@ -108,8 +110,11 @@ int TransferRun::run() {
     }
     std::unique_ptr<devlink::TransferLog> log;
     if (options_.write_log) {
-        log = devlink::TransferLog::create_file(env_.directory.empty() ? "lmPut.log"
-                                                                       : env_.directory + "/lmPut.log");
+        const std::string path = env_.directory.empty() ? "lmPut.log" : env_.directory + "/lmPut.log";
+        log = devlink::TransferLog::create_file(path);
+        // The run goes on without its log, but says so.
+        if (!log && env_.diagnostic)
+            env_.diagnostic("lmPutw: cannot create " + path + ": " + std::strerror(errno) + "\n");
         link_.set_log(log.get());
     }
     link_.set_debug([this](const std::string& text) {
