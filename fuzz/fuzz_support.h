@@ -85,7 +85,8 @@ inline ScratchFolder& scratch() {
 inline bool write_file(const std::string& path, std::span<const uint8_t> bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    // An empty span may have no data pointer, which fwrite must not get.
+    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
 
