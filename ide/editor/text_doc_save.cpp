@@ -43,6 +43,7 @@ SaveResult CTextDoc::save(const SaveCallbacks& ui, const SaveOptions& options, c
     // 4: the file itself.
     SafeWriteOptions o;
     o.write = options.write;
+    o.backup_folder = folder;
     if (path_.empty() || !safe_write_file(path_, data, o)) {
         if (ui.show_error) ui.show_error(kSaveFailedMessage);
         return SaveResult::kFailed;

@@ -1,6 +1,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -155,7 +156,22 @@ TEST_F(SaveFixture, TempFolderFailureAsksFirst) {
     EXPECT_EQ(read_file(path), "new!\r\ntext");
 }
 
-TEST_F(SaveFixture, UnwritableFolderFailsWithoutLoss) {
+// Runs `work` in a child as user `uid` (when we are root; otherwise as
+// ourselves) and returns its exit status.
+template <typename Work>
+int as_user(uid_t uid, Work work) {
+    pid_t pid = ::fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(uid) != 0 || ::setuid(uid) != 0)) ::_exit(2);
+        ::_exit(work());
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST_F(SaveFixture, WritableFileInUnwritableFolderIsSavedInPlace) {
     if (::geteuid() == 0) {
         // Root writes anywhere; check the same path as an ordinary user.
         ::chown(dir.path().c_str(), 65534, 65534);
@@ -163,19 +179,89 @@ TEST_F(SaveFixture, UnwritableFolderFailsWithoutLoss) {
         ::chown(tmp.path().c_str(), 65534, 65534);
     }
     ::chmod(dir.path().c_str(), 0555);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    const int status = as_user(65534, [&] {
         Dialogs d;
-        SaveResult r = doc.save(d.callbacks(), options);
-        ::_exit(r == SaveResult::kFailed && d.errors == std::vector<std::string>{kSaveFailedMessage} ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return doc.save(d.callbacks(), options) == SaveResult::kSaved && d.errors.empty() ? 0 : 1;
+    });
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read_file(path), "new!\r\ntext");
+    EXPECT_EQ(testing::list_dir(dir.path()), std::vector<std::string>{"main.c"});
+    EXPECT_EQ(testing::list_dir(tmp.path()), std::vector<std::string>{"main.c"})
+        << "only the safety copy stays";
+}
+
+TEST_F(SaveFixture, HardLinksAndExtendedAttributesSurvive) {
+    const std::string alias = dir.file("alias.c");
+    ASSERT_EQ(::link(path.c_str(), alias.c_str()), 0);
+    const std::string other = dir.file("other.c");
+    write_file(other, "old");
+    // user.* where the file system allows it, trusted.* for root elsewhere.
+    const char* names[] = {"user.lumora.origin", "trusted.lumora.origin"};
+    const char* attr = nullptr;
+    for (const char* n : names)
+        if (::setxattr(other.c_str(), n, "kit", 3, 0) == 0) {
+            attr = n;
+            break;
+        }
+
+    EXPECT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kSaved);
+    EXPECT_EQ(read_file(alias), "new!\r\ntext") << "the other name of the file was cut off";
+    struct stat a {
+    }, b{};
+    ASSERT_EQ(::stat(path.c_str(), &a), 0);
+    ASSERT_EQ(::stat(alias.c_str(), &b), 0);
+    EXPECT_EQ(a.st_ino, b.st_ino);
+    EXPECT_EQ(a.st_nlink, 2u);
+
+    if (!attr) GTEST_SKIP() << "no extended attributes here";
+    doc.set_path(other);
+    EXPECT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kSaved);
+    EXPECT_EQ(read_file(other), "new!\r\ntext");
+    char value[8] = {};
+    EXPECT_EQ(::getxattr(other.c_str(), attr, value, sizeof value), 3);
+    EXPECT_STREQ(value, "kit");
+}
+
+TEST_F(SaveFixture, FileOfAnotherOwnerKeepsItsOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make two users' files";
+    // A shared file of user 65534 in a folder everyone may write; user 65533 saves it.
+    ::chmod(dir.path().c_str(), 0777);
+    ::chown(path.c_str(), 65534, 65534);
+    ::chmod(path.c_str(), 0666);
+    ::chmod(tmp.path().c_str(), 0777);
+    const int status = as_user(65533, [&] {
+        Dialogs d;
+        return doc.save(d.callbacks(), options) == SaveResult::kSaved ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read_file(path), "new!\r\ntext");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 0777, 0666u);
+}
+
+// Written in place (the file has a second name), the write fails part-way:
+// the old content comes back and nothing is left behind.
+TEST_F(SaveFixture, FailedWriteInPlaceRestoresTheOldContent) {
+    const std::string alias = dir.file("alias.c");
+    ASSERT_EQ(::link(path.c_str(), alias.c_str()), 0);
+    int calls = 0;
+    options.write = [&](int fd, const char* data, size_t size) -> long {
+        if (++calls == 1) return ::write(fd, data, size);  // the safety copy
+        if (calls == 2) return ::write(fd, data, std::min<size_t>(size, 3));
+        errno = ENOSPC;
+        return -1;
+    };
+    EXPECT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kFailed);
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{kSaveFailedMessage});
     EXPECT_EQ(read_file(path), "old\r\ncontent");
+    EXPECT_EQ(read_file(alias), "old\r\ncontent");
+    EXPECT_EQ(testing::list_dir(dir.path()), (std::vector<std::string>{"alias.c", "main.c"}));
+    EXPECT_EQ(testing::list_dir(tmp.path()), std::vector<std::string>{"main.c"});
+    EXPECT_TRUE(doc.modified());
 }
 
 TEST_F(SaveFixture, UntitledDocumentWritesCopyThenFails) {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "common/file_bytes.h"
+#include "ide/editor/safe_file_write.h"
 #include "ide/project/archive_text.h"
 
 namespace lumora::ide {
@@ -145,22 +146,10 @@ ProjectFileError save_project_file(const ProjectRecord& record, const std::strin
     std::vector<uint8_t> bytes;
     if (!encode_project(record, platform::folder_of(path, style), bytes, style))
         return ProjectFileError::WriteFailed;
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        if (!file) return ProjectFileError::WriteFailed;
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        file.flush();
-        if (!file) {
-            file.close();
-            std::remove(temp.c_str());
-            return ProjectFileError::WriteFailed;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return ProjectFileError::WriteFailed;
-    }
+    // Saved as the editor saves text: never half a file, and the same file
+    // afterwards (links, owner and attributes kept).
+    const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!editor::safe_write_file(path, data)) return ProjectFileError::WriteFailed;
     return ProjectFileError::None;
 }
 

@@ -1,6 +1,8 @@
 #include "ide/project/project_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -282,6 +284,44 @@ TEST_F(ProjectFileOnDisk, SavesAndLoadsAndReportsFailures) {
     EXPECT_EQ(open_error_message(ProjectFileError::Malformed, "x"), "予期しないﾌｧｲﾙ形式です。");
     EXPECT_EQ(open_error_message(ProjectFileError::NotFound, "/a/b.lmp"), "/a/b.lmp が見つかりません。");
     EXPECT_EQ(open_error_message(ProjectFileError::CannotOpen, "x"), "ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。");
+}
+
+// A project file shared under two names (a hard link), or kept in a folder
+// its user may not write in, is saved into the same file.
+TEST_F(ProjectFileOnDisk, SavingKeepsTheSameFile) {
+    ProjectRecord r = sample(dir_, P);
+    const std::string folder = dir_ + "/demo";
+    const std::string path = folder + "/demo.lmp";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(save_project_file(r, path, P), ProjectFileError::None);
+    ASSERT_EQ(::link(path.c_str(), (dir_ + "/shared.lmp").c_str()), 0);
+    r.description = "changed";
+    ASSERT_EQ(save_project_file(r, path, P), ProjectFileError::None);
+    ProjectLoadResult shared = load_project_file(dir_ + "/shared.lmp", P);
+    ASSERT_TRUE(shared.ok());
+    EXPECT_EQ(shared.record.description, "changed");
+    ASSERT_EQ(::unlink((dir_ + "/shared.lmp").c_str()), 0);
+
+    ::chmod(dir_.c_str(), 0755);
+    if (::geteuid() == 0) {
+        ::chown(folder.c_str(), 65534, 65534);
+        ::chown(path.c_str(), 65534, 65534);
+    }
+    ::chmod(folder.c_str(), 0555);
+    r.description = "saved by its user";
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        ::_exit(save_project_file(r, path, P) == ProjectFileError::None ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ProjectLoadResult back = load_project_file(path, P);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.record.description, "saved by its user");
 }
 
 }  // namespace
