@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "ide/app/settings.h"
+#include "ui/sjis_text.h"
 
 namespace lumora::editview {
 
@@ -30,6 +31,22 @@ void EditEnvironment::set_font(const QFont& font) {
     font_ = font;
     raw_font_ = QRawFont::fromFont(font);
     cell_ = ui::cell_metrics(font);
+    glyphs_.clear();
+}
+
+quint32 EditEnvironment::glyph_of(uint16_t code) const {
+    constexpr quint32 kUnknown = 0xFFFFFFFFu;
+    if (glyphs_.empty()) glyphs_.assign(65536, kUnknown);
+    quint32& g = glyphs_[code];
+    if (g == kUnknown) {
+        std::string bytes;
+        if (code > 0xFF) bytes.push_back(static_cast<char>(code >> 8));
+        bytes.push_back(static_cast<char>(code & 0xFF));
+        const QList<quint32> found =
+            raw_font_.isValid() ? raw_font_.glyphIndexesForString(ui::from_sjis(bytes)) : QList<quint32>{};
+        g = found.isEmpty() ? 0 : found.front();
+    }
+    return g;
 }
 
 }  // namespace lumora::editview

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QRawFont>
 #include <string>
+#include <vector>
 
 #include "ide/editor/colour_lookup.h"
 #include "ide/editor/edit_controller.h"
@@ -36,6 +37,10 @@ class EditEnvironment {
     const editor::ColourArray& stored_text_colours() const { return text_; }
     const editor::ColourArray& stored_background_colours() const { return background_; }
 
+    // Glyph of one Shift-JIS character in the cell font: a single byte, or
+    // lead * 256 + trail. Looked up once per character and kept, so painting
+    // converts nothing.
+    quint32 glyph_of(uint16_t code) const;
     const QFont& font() const { return font_; }
     const QRawFont& raw_font() const { return raw_font_; }
     const ui::CellMetrics& cell() const { return cell_; }
@@ -57,6 +62,7 @@ class EditEnvironment {
     QFont font_;
     QRawFont raw_font_;
     ui::CellMetrics cell_;
+    mutable std::vector<quint32> glyphs_;
     const editor::KeywordDatabase* keywords_ = nullptr;
     std::string platform_folder_;
 };

@@ -6,6 +6,7 @@
 #include <QInputMethod>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QWheelEvent>
@@ -38,18 +39,25 @@ QColor qcolour(editor::Rgb c) {
     return QColor(c.r, c.g, c.b);
 }
 
-// The return arrow drawn after the last character of every line.
+// The return arrow drawn after the last character of every line: 8 x 18
+// pixels, cyan on transparent.
+const QPixmap& end_mark() {
+    static const QPixmap mark = [] {
+        QPixmap m(8, 18);
+        m.fill(Qt::transparent);
+        QPainter p(&m);
+        p.setPen(QPen(QColor(0, 255, 255), 1));
+        p.drawLine(6, 4, 6, 11);
+        p.drawLine(6, 11, 1, 11);
+        p.drawLine(1, 11, 4, 8);
+        p.drawLine(1, 11, 4, 14);
+        return m;
+    }();
+    return mark;
+}
+
 void draw_end_mark(QPainter& p, int x, int y, int cell_height) {
-    const int h = std::min(cell_height, 18);
-    const int top = y + (cell_height - h) / 2;
-    p.save();
-    p.setPen(QPen(QColor(0, 255, 255), 1));
-    const int right = x + 6, mid = top + h / 2 + 2;
-    p.drawLine(right, top + 3, right, mid);
-    p.drawLine(right, mid, x + 1, mid);
-    p.drawLine(x + 1, mid, x + 4, mid - 3);
-    p.drawLine(x + 1, mid, x + 4, mid + 3);
-    p.restore();
+    p.drawPixmap(x, y + (cell_height - 18) / 2, end_mark());
 }
 
 }  // namespace
@@ -342,7 +350,21 @@ void CTextEditView::paintEvent(QPaintEvent* event) {
     if (first < end) {
         int state = editor::drawing_entry_state(doc_, text_type_, first, v_.position());
         const int first_x = -h_.position() * c.width;
+        for (auto& b : buckets_) {
+            b.glyphs.clear();
+            b.positions.clear();
+        }
         for (int line = first; line < end; ++line) paint_line(p, line, state, first_x);
+        // Text last, one glyph run per colour class.
+        for (size_t k = 0; k < buckets_.size(); ++k) {
+            if (buckets_[k].glyphs.isEmpty()) continue;
+            QGlyphRun run;
+            run.setRawFont(env_.raw_font());
+            run.setGlyphIndexes(buckets_[k].glyphs);
+            run.setPositions(buckets_[k].positions);
+            p.setPen(qcolour(env_.colours().of(static_cast<int>(k)).text));
+            p.drawGlyphRun(QPointF(0, 0), run);
+        }
     }
     // Composition text of the input method, at the caret.
     if (!preedit_.isEmpty()) {
@@ -384,61 +406,32 @@ void CTextEditView::paint_line(QPainter& p, int line, int& state, int first_x) {
         }
     }
     const int end_column = editor::paint_segments(l->text, runs, doc_.tab_length(), segments);
-    const QRawFont& raw = env_.raw_font();
-    const int baseline = y + c.ascent;
-    QList<quint32> glyphs;
-    QList<QPointF> positions;
+    const int width = viewport()->width();
+    const editor::Rgb window = env_.colours().system().window;
+    const qreal baseline = y + c.ascent;
     for (const editor::PaintSegment& seg : segments) {
         const int x = first_x + seg.column * c.width;
-        if (x >= viewport()->width()) break;
+        if (x >= width) break;
+        const std::string& text = seg.text;
+        const int cells = static_cast<int>(text.size());  // one cell per byte, tabs already spaces
+        if (x + cells * c.width <= 0) continue;
         const auto colours = env_.colours().of(seg.colour, mark);
-        const QString text = ui::from_sjis(seg.text);
-        // Cells of each character; the conversion gives one QChar per
-        // Shift-JIS character unless a pair has no Unicode counterpart.
-        glyphs.clear();
-        positions.clear();
-        int cells = 0;
-        size_t i = 0;
-        int qi = 0;
-        const bool one_to_one = [&] {
-            int n = 0;
-            for (size_t k = 0; k < seg.text.size(); k += std::max<size_t>(1, sjis::char_length(seg.text, k)))
-                ++n;
-            return n == text.size();
-        }();
-        QString chars;
-        while (i < seg.text.size()) {
-            const size_t len = std::max<size_t>(1, sjis::char_length(seg.text, i));
-            const QString ch =
-                one_to_one ? QString(text[qi]) : ui::from_sjis(std::string_view(seg.text).substr(i, len));
-            const int px = x + cells * c.width;
-            for (QChar q : ch) {
-                chars += q;
-                positions.push_back(QPointF(px, baseline));
+        if (colours.background != window || mark)
+            p.fillRect(x, y, cells * c.width, c.height, qcolour(colours.background));
+        GlyphBucket& bucket = buckets_[static_cast<size_t>(std::clamp(seg.colour, 0, 14))];
+        for (size_t i = 0; i < text.size();) {
+            const size_t len = std::max<size_t>(1, sjis::char_length(text, i));
+            const int px = x + static_cast<int>(i) * c.width;
+            if (px >= width) break;
+            const uint8_t b0 = static_cast<uint8_t>(text[i]);
+            if (b0 != ' ' && px + static_cast<int>(len) * c.width > 0) {
+                const uint16_t code =
+                    len == 2 ? static_cast<uint16_t>(b0 << 8 | static_cast<uint8_t>(text[i + 1])) : b0;
+                bucket.glyphs.push_back(env_.glyph_of(code));
+                bucket.positions.push_back(QPointF(px, baseline));
             }
-            cells += static_cast<int>(len);
             i += len;
-            ++qi;
         }
-        const int width = cells * c.width;
-        if (x + width <= 0) continue;
-        if (colours.background != env_.colours().system().window || mark)
-            p.fillRect(x, y, width, c.height, qcolour(colours.background));
-        if (raw.isValid()) {
-            glyphs = raw.glyphIndexesForString(chars);
-            if (glyphs.size() == positions.size()) {
-                QGlyphRun run;
-                run.setRawFont(raw);
-                run.setGlyphIndexes(glyphs);
-                run.setPositions(positions);
-                p.setPen(qcolour(colours.text));
-                p.drawGlyphRun(QPointF(0, 0), run);
-                continue;
-            }
-        }
-        p.setPen(qcolour(colours.text));
-        p.setFont(env_.font());
-        for (int k = 0; k < chars.size(); ++k) p.drawText(positions[k], QString(chars[k]));
     }
     draw_end_mark(p, first_x + end_column * c.width, y, c.height);
 }

@@ -7,7 +7,10 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QList>
+#include <QPointF>
 #include <QString>
+#include <array>
 #include <string>
 
 #include "ide/editor/edit_controller.h"
@@ -119,6 +122,12 @@ class CTextEditView : public QAbstractScrollArea, private editor::TextDocObserve
     void restart_blink();
     void caret_placed();
     void paint_line(QPainter& p, int line, int& state, int first_x);
+    // Glyphs of one paint, by colour class, drawn as one run each.
+    struct GlyphBucket {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    std::array<GlyphBucket, 15> buckets_;
 
     editor::CTextDoc& doc_;
     EditEnvironment& env_;

@@ -1,0 +1,191 @@
+// Speed of the edit view under Qt's offscreen platform: a key press until
+// its frame is painted in a million-line document, a full repaint of a
+// 200 x 60-cell view, opening a 20 MB file until its first frame, paging
+// through a million lines, and the processor time of an idle blinking caret.
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "ide/editor/keyword_db.h"
+#include "ide/editor/text_doc.h"
+#include "ide/editor/text_file_reader.h"
+#include "ide/editview/edit_environment.h"
+#include "ide/editview/text_edit_view.h"
+
+using namespace lumora;
+
+namespace {
+
+const editor::KeywordDatabase& keywords() {
+    static editor::KeywordDatabase db = editor::KeywordDatabase::parse(
+        "C/C++ ;0\n{\n#include\nint\nchar\nvoid\nreturn\nif\nelse\nfor\nwhile\nstatic\nunsigned\n}\n");
+    return db;
+}
+
+std::string source_line(size_t i) {
+    switch (i % 6) {
+        case 0:
+            return "/* \x83\x81\x83\x43\x83\x93\x8F\x88\x97\x9D (main loop) */";
+        case 1:
+            return "static int counter_" + std::to_string(i) + " = 0x1F;";
+        case 2:
+            return "\tfor (i = 0; i < 100; i++) {";
+        case 3:
+            return "\t\tlm_print(\"\x95\xB6\x8E\x9A\x97\xF1 value %d\\n\", i); // "
+                   "\x83\x52\x83\x81\x83\x93\x83\x67";
+        case 4:
+            return "\t\tif (buf[i] != 'x') return -1;";
+        default:
+            return "\t}";
+    }
+}
+
+std::vector<std::string> million_lines() {
+    std::vector<std::string> lines(1000000);
+    for (size_t i = 0; i < lines.size(); ++i) lines[i] = source_line(i);
+    return lines;
+}
+
+editview::EditEnvironment& environment() {
+    static editview::EditEnvironment* env = new editview::EditEnvironment;
+    return *env;
+}
+
+// A shown view of `columns` x `rows` cells.
+std::unique_ptr<editview::CTextEditView> make_view(editor::CTextDoc& doc, int columns, int rows) {
+    auto view = std::make_unique<editview::CTextEditView>(doc, environment());
+    view->show();
+    const auto& c = environment().cell();
+    const QSize extra = view->size() - view->viewport()->size();
+    view->resize(columns * c.width + extra.width(), rows * c.height + extra.height());
+    view->activateWindow();
+    view->setFocus();
+    QApplication::processEvents();
+    return view;
+}
+
+void press(QWidget* w, Qt::Key key, const QString& text = {}) {
+    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &e);
+}
+
+void BM_KeyToFrameMillionLines(benchmark::State& state) {
+    editor::CTextDoc doc(&keywords(), 4);
+    doc.set_lines(million_lines());
+    doc.set_text_type(editor::kTypeC);
+    auto view = make_view(doc, 120, 50);
+    view->go_to_line(500000);
+    QApplication::processEvents();
+    int n = 0;
+    for (auto _ : state) {
+        // Typing and deleting again keeps the document the same size.
+        if (n++ % 2)
+            press(view.get(), Qt::Key_Backspace);
+        else
+            press(view.get(), Qt::Key_unknown, QStringLiteral("x"));
+        view->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_KeyToFrameMillionLines)->Unit(benchmark::kMillisecond);
+
+void BM_FullRepaint200x60(benchmark::State& state) {
+    editor::CTextDoc doc(&keywords(), 4);
+    std::vector<std::string> lines(200);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        lines[i] = source_line(i);
+        while (lines[i].size() < 200) lines[i] += " x = y + 1;";
+        lines[i].resize(200);
+    }
+    doc.set_lines(lines);
+    doc.set_text_type(editor::kTypeC);
+    auto view = make_view(doc, 200, 60);
+    for (auto _ : state) view->viewport()->repaint();
+}
+BENCHMARK(BM_FullRepaint200x60)->Unit(benchmark::kMillisecond);
+
+void BM_Open20MBToFirstFrame(benchmark::State& state) {
+    const std::string path = (std::filesystem::temp_directory_path() / "bench_editview_20mb.c").string();
+    {
+        std::ofstream out(path, std::ios::binary);
+        size_t bytes = 0;
+        for (size_t i = 0; bytes < 20u * 1024 * 1024; ++i) {
+            const std::string l = source_line(i) + "\r\n";
+            out << l;
+            bytes += l.size();
+        }
+    }
+    for (auto _ : state) {
+        editor::TextFileReader reader;
+        if (!reader.read(path)) {
+            state.SkipWithError("cannot read the file");
+            break;
+        }
+        editor::CTextDoc doc(&keywords(), 4);
+        doc.load(reader);
+        auto view = make_view(doc, 120, 50);
+        view->viewport()->repaint();
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_Open20MBToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_PageDownMillionLines(benchmark::State& state) {
+    editor::CTextDoc doc(&keywords(), 4);
+    doc.set_lines(million_lines());
+    doc.set_text_type(editor::kTypeC);
+    auto view = make_view(doc, 120, 50);
+    for (auto _ : state) {
+        if (view->controller().caret().line >= doc.line_count() - 1)
+            view->act([](editor::EditController& c) { c.set_caret({0, 0}); });
+        press(view.get(), Qt::Key_PageDown);
+        view->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_PageDownMillionLines)->Unit(benchmark::kMicrosecond);
+
+double cpu_seconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Processor share of an idle editor whose caret blinks: the event loop runs
+// for a few seconds with nothing else to do.
+void BM_IdleCaretBlinkCpu(benchmark::State& state) {
+    editor::CTextDoc doc(&keywords(), 4);
+    doc.set_lines(million_lines());
+    auto view = make_view(doc, 120, 50);
+    double share = 0;
+    for (auto _ : state) {
+        const double cpu0 = cpu_seconds();
+        const auto t0 = std::chrono::steady_clock::now();
+        QTimer::singleShot(5000, qApp, &QCoreApplication::quit);
+        QApplication::exec();
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        share = (cpu_seconds() - cpu0) / wall;
+    }
+    state.counters["cpu_percent"] = share * 100;
+}
+BENCHMARK(BM_IdleCaretBlinkCpu)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
