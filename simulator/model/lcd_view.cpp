@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "area.h"
@@ -36,46 +37,45 @@ std::optional<QImage> compose_lcd(const uint8_t* snap, int mode, const Layer& sc
         img.fill(0xFF000000u);
     } else {
         const uint16_t d = snap_u16(snap, sv_disp_adr);
-        // Work with the priority in the top byte; the background has none.
-        std::vector<uint32_t> px(kLcdWidth * kLcdHeight, background(snap, d));
+        // Composed in place with the priority in the top byte (the background
+        // has none), which becomes the opaque alpha at the end.
+        const uint32_t bg = background(snap, d);
         const uint8_t* scroll = snap + sv_scr_scrl_adr;
-        if (d & 0x0001) {
-            for (int y = 0; y < kLcdHeight; ++y)
-                for (int x = 0; x < kLcdWidth; ++x)
-                    if (uint32_t p = screen1.at((x + scroll[0]) & 255, (y + scroll[1]) & 255))
-                        px[static_cast<size_t>(y * kLcdWidth + x)] = p;
-        }
-        if (d & 0x0002) {
-            int x0 = 0, y0 = 0, x1 = 255, y1 = 255;
-            if (d & 0x0020) {
-                const uint8_t* win = snap + sv_scr2_win_adr;
-                x0 = win[0];
-                y0 = win[1];
-                x1 = x0 + win[2];
-                y1 = y0 + win[3];
-            }
+        int x0 = 0, y0 = 0, x1 = 255, y1 = 255;
+        if ((d & 0x0002) && (d & 0x0020)) {
+            const uint8_t* win = snap + sv_scr2_win_adr;
+            x0 = win[0];
+            y0 = win[1];
+            x1 = x0 + win[2];
+            y1 = y0 + win[3];
             if (x1 > 255 || y1 > 255) return std::nullopt;
-            const bool outside = d & 0x0010;
-            for (int y = 0; y < kLcdHeight; ++y)
-                for (int x = 0; x < kLcdWidth; ++x) {
-                    const bool inside = x >= x0 && x <= x1 && y >= y0 && y <= y1;
-                    if (inside == outside) continue;
-                    if (uint32_t p = screen2.at((x + scroll[2]) & 255, (y + scroll[3]) & 255))
-                        px[static_cast<size_t>(y * kLcdWidth + x)] = p;
-                }
         }
-        if (d & 0x0004) {
-            for (int y = 0; y < kLcdHeight; ++y)
-                for (int x = 0; x < kLcdWidth; ++x) {
-                    uint32_t& below = px[static_cast<size_t>(y * kLcdWidth + x)];
-                    const uint32_t p = sprites.at(x, y);
-                    if ((p >> 24) > (below >> 24)) below = p;
-                }
-        }
+        const bool screen2_outside = d & 0x0010;
         for (int y = 0; y < kLcdHeight; ++y) {
             auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
-            for (int x = 0; x < kLcdWidth; ++x)
-                row[x] = 0xFF000000u | (px[static_cast<size_t>(y * kLcdWidth + x)] & 0xFFFFFFu);
+            std::fill(row, row + kLcdWidth, bg);
+            if (d & 0x0001) {
+                const uint32_t* src =
+                    &screen1.pixels[static_cast<size_t>(((y + scroll[1]) & 255) * kLayerSide)];
+                for (int x = 0; x < kLcdWidth; ++x)
+                    if (uint32_t p = src[(x + scroll[0]) & 255]) row[x] = p;
+            }
+            if (d & 0x0002) {
+                const uint32_t* src =
+                    &screen2.pixels[static_cast<size_t>(((y + scroll[3]) & 255) * kLayerSide)];
+                const bool row_inside = y >= y0 && y <= y1;
+                for (int x = 0; x < kLcdWidth; ++x) {
+                    const bool inside = row_inside && x >= x0 && x <= x1;
+                    if (inside == screen2_outside) continue;
+                    if (uint32_t p = src[(x + scroll[2]) & 255]) row[x] = p;
+                }
+            }
+            if (d & 0x0004) {
+                const uint32_t* src = &sprites.pixels[static_cast<size_t>(y * kLayerSide)];
+                for (int x = 0; x < kLcdWidth; ++x)
+                    if ((src[x] >> 24) > (row[x] >> 24)) row[x] = src[x];
+            }
+            for (int x = 0; x < kLcdWidth; ++x) row[x] |= 0xFF000000u;
         }
     }
     if (mode & kModeInverted) {
@@ -89,9 +89,15 @@ std::optional<QImage> compose_lcd(const uint8_t* snap, int mode, const Layer& sc
 }
 
 std::optional<QImage> render_lcd(const uint8_t* snap, int mode) {
-    if (snap[sv_lcd_adr] == 0) return compose_lcd(snap, mode, Layer{}, Layer{}, Layer{});
-    return compose_lcd(snap, mode, render_screen_layer(snap, 1), render_screen_layer(snap, 2),
-                       render_sprite_layer(snap));
+    // The layers are drawn every pulse; keeping their memory saves faulting
+    // in 768 KiB each time.
+    thread_local Layer screen1, screen2, sprites;
+    if (snap[sv_lcd_adr] == 0) return compose_lcd(snap, mode, screen1, screen2, sprites);
+    const uint16_t d = snap_u16(snap, sv_disp_adr);
+    if (d & 0x0001) render_screen_layer(snap, 1, screen1);
+    if (d & 0x0002) render_screen_layer(snap, 2, screen2);
+    if (d & 0x0004) render_sprite_layer(snap, sprites);
+    return compose_lcd(snap, mode, screen1, screen2, sprites);
 }
 
 LcdLayout lcd_layout(int mode) {

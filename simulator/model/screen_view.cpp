@@ -30,6 +30,11 @@ CellRect cursor_cells(const uint8_t* snap, int layer) {
 
 Layer render_screen_layer(const uint8_t* snap, int layer) {
     Layer out;
+    render_screen_layer(snap, layer, out);
+    return out;
+}
+
+void render_screen_layer(const uint8_t* snap, int layer, Layer& out) {
     const TileFormat format = layer_tile_format(snap[sv_col_mode_adr]);
     const LayerPalettes pals = layer_palettes(snap, layer == 1 ? kPriorityScreen1 : kPriorityScreen2);
     const uint8_t* map = snap + (layer == 1 ? sv_scr1_adr : sv_scr2_adr);
@@ -50,7 +55,6 @@ Layer render_screen_layer(const uint8_t* snap, int layer) {
             }
         }
     }
-    return out;
 }
 
 QImage layer_picture(const Layer& layer) {

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "area.h"
 #include "tiles.h"
 #include "views.h"
@@ -6,9 +8,15 @@ namespace lumora::simvane {
 
 Layer render_sprite_layer(const uint8_t* snap) {
     Layer out;
+    render_sprite_layer(snap, out);
+    return out;
+}
+
+void render_sprite_layer(const uint8_t* snap, Layer& out) {
+    std::fill(out.pixels.begin(), out.pixels.end(), 0u);
     const uint8_t* win = snap + sv_spr_win_adr;
     const int x0 = win[0], y0 = win[1], x1 = x0 + win[2], y1 = y0 + win[3];
-    if (x1 > 255 || y1 > 255) return out;
+    if (x1 > 255 || y1 > 255) return;
     const bool windowed = snap_u16(snap, sv_disp_adr) & 0x0008;
     const TileFormat format = layer_tile_format(snap[sv_col_mode_adr]);
     const LayerPalettes back = layer_palettes(snap, kPrioritySprite);
@@ -39,7 +47,6 @@ Layer render_sprite_layer(const uint8_t* snap) {
             }
         }
     }
-    return out;
 }
 
 }  // namespace lumora::simvane

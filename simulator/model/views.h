@@ -30,6 +30,9 @@ constexpr uint32_t kPrioritySpriteFront = 4;
 Layer render_screen_layer(const uint8_t* snap, int layer);
 // The sprites of the current range (layer 0).
 Layer render_sprite_layer(const uint8_t* snap);
+// The same into an existing layer, so a caller drawing every pulse reuses its memory.
+void render_screen_layer(const uint8_t* snap, int layer, Layer& out);
+void render_sprite_layer(const uint8_t* snap, Layer& out);
 // A layer as a picture: transparent pixels black.
 QImage layer_picture(const Layer& layer);
 
