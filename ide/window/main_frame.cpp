@@ -537,6 +537,10 @@ EditChild* CMainFrame::add_child(editor::CTextDoc& doc) {
     window->installEventFilter(this);
     children_[window] = std::move(child);
     mdi_->addSubWindow(window);
+    // A new editor window takes most of the area rather than its small hint.
+    const QSize area = mdi_->viewport()->size();
+    if (area.width() > 200 && area.height() > 150)
+        window->resize(area.width() * 3 / 4, area.height() * 4 / 5);
     window->show();
     mdi_->setActiveSubWindow(window);
     raw->focus_view();
