@@ -232,12 +232,28 @@ void LmlWindow::show_frame(int frame) {
     if (frame == buttons_frame && shown_frame() != chooser_frame) settings_to_controls();
     frames_->setCurrentIndex(frame);
     frames_->show();
+    fit_height();
     update_buttons();
-    frames_->currentWidget()->setFocus();
+    if (frame == project_frame)
+        project_->name->setFocus();
+    else
+        frames_->currentWidget()->setFocus();
+}
+
+void LmlWindow::fit_height() {
+    // The stack is as tall as the frame shown, not as its tallest frame.
+    for (int i = 0; i < frames_->count(); ++i) {
+        const auto policy = i == frames_->currentIndex() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        frames_->widget(i)->setSizePolicy(policy, policy);
+    }
+    frames_->updateGeometry();
+    centralWidget()->layout()->activate();
+    layout()->activate();
 }
 
 void LmlWindow::close_frame() {
     frames_->hide();
+    fit_height();
     update_buttons();
     dock_message_window();
 }
@@ -317,8 +333,8 @@ void LmlWindow::message_text_changed(const std::string& text) {
 }
 
 void LmlWindow::show_message_window() {
-    dock_message_window();
     message_->show_normal();
+    dock_message_window();  // once shown, its frame is known
 }
 
 void LmlWindow::busy_changed(bool) {
@@ -327,7 +343,7 @@ void LmlWindow::busy_changed(bool) {
 
 void LmlWindow::restore_height() {
     // The height follows the frame: without one the window is its button row.
-    if (shown_frame() < 0) adjustSize();
+    if (shown_frame() < 0) fit_height();
 }
 
 void LmlWindow::quit_without_saving() {

@@ -59,6 +59,7 @@ class LmlWindow : public QMainWindow, private LauncherEvents {
     void settings_to_controls();
     void controls_to_settings();
     void update_buttons();
+    void fit_height();
     void apply_on_top(bool on_top);
     void dock_message_window();
     void project_ok();
