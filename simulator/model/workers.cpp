@@ -90,11 +90,15 @@ void Workers::run_sound() {
     SoundModel model(mixer_);
     auto next = Clock::now();
     for (;;) {
-        next += microseconds(kSoundTickMicros);
+        const bool sound_off = state_.slp.load() & kPauseSound;
+        const bool idle = sound_off || area_.u8(sv_flag_init_adr) != 0;
+        model.tick(area_, sound_off);
+        // While idle nothing can start before the flag or switch changes, so
+        // look less often; a sound waits at most one such round to begin.
+        next += idle ? microseconds(20000) : microseconds(kSoundTickMicros);
         if (!wait_until(next)) break;
         const auto now = Clock::now();
         if (now - next > std::chrono::milliseconds(200)) next = now;
-        model.tick(area_, state_.slp.load() & kPauseSound);
     }
     mixer_.stop_all();
 }
