@@ -45,6 +45,16 @@ int main(int argc, char** argv) {
     }
     if (options.render) return run_render(options);
 
+    // SIGINT and SIGTERM end the event loop, so the area is removed as on a
+    // normal quit; caught from before the area exists.
+    if (::pipe2(signal_pipe, O_CLOEXEC) == 0) {
+        struct sigaction sa {};
+        sa.sa_handler = on_signal;
+        ::sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGINT, &sa, nullptr);
+        ::sigaction(SIGTERM, &sa, nullptr);
+    }
+
     AreaHost host;
     const std::string name = area_name_from_environment();
     switch (host.create(name)) {
@@ -65,15 +75,6 @@ int main(int argc, char** argv) {
     initialise_area(area, host.size());
     std::printf("ok : area_id=%d  size=%04zx\n", host.id(), host.size());
     std::fflush(stdout);
-
-    // SIGINT and SIGTERM end the event loop, so the area is removed as on a normal quit.
-    if (::pipe2(signal_pipe, O_CLOEXEC) == 0) {
-        struct sigaction sa {};
-        sa.sa_handler = on_signal;
-        ::sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, nullptr);
-        ::sigaction(SIGTERM, &sa, nullptr);
-    }
 
     QApplication app(argc, argv);
     app.setApplicationName("simvane");
