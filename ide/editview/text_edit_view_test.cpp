@@ -295,5 +295,83 @@ TEST_F(EditView, InputMethodCommitsShiftJisAtTheCaretCell) {
     EXPECT_TRUE(view->inputMethodQuery(Qt::ImEnabled).toBool());
 }
 
+TEST_F(EditView, NavigationCommandsCaseAndKeywordJump) {
+    auto db = editor::KeywordDatabase::parse("Lumora ;1\n{\nlm_print,..\\lumora.h,12\nlm_none\n}\n");
+    CTextDoc doc(&db, 4);
+    doc.set_lines({"f(a(b)) {", "  lm_print(x);", "}", "abc"});
+    doc.set_text_type(editor::kTypeC);
+    EditEnvironment env;
+    env.set_keywords(&db);
+    env.set_platform_folder("/opt/lumo");
+    auto view = make_view(doc, env, 40, 10);
+    QWidget* w = view.get();
+    // Ctrl+] on the first "(" goes to its partner; on "f" to the next "}".
+    key(w, Qt::Key_Right);
+    key(w, Qt::Key_BracketRight, Qt::ControlModifier);
+    EXPECT_EQ(view->controller().caret(), (CaretPos{6, 0}));
+    key(w, Qt::Key_Home);
+    key(w, Qt::Key_BracketRight, Qt::ControlModifier);
+    EXPECT_EQ(view->controller().caret(), (CaretPos{0, 2}));
+    // Bookmarks: Ctrl+F2 sets, F2 / Shift+F2 go to the nearest without wrapping.
+    key(w, Qt::Key_F2, Qt::ControlModifier);
+    key(w, Qt::Key_Home, Qt::ControlModifier);
+    key(w, Qt::Key_F2, Qt::ShiftModifier);
+    EXPECT_EQ(view->controller().caret().line, 0);
+    key(w, Qt::Key_F2);
+    EXPECT_EQ(view->controller().caret(), (CaretPos{0, 2}));
+    key(w, Qt::Key_F2);
+    EXPECT_EQ(view->controller().caret(), (CaretPos{0, 2}));
+    // F12 on a keyword with a header line asks for that file and line.
+    QString jumped_path;
+    int jumped_line = 0;
+    QObject::connect(view.get(), &CTextEditView::keyword_jump,
+                     [&](const QString& path, int line, const QString&) {
+                         jumped_path = path;
+                         jumped_line = line;
+                     });
+    key(w, Qt::Key_Up);
+    for (int i = 0; i < 3; ++i) key(w, Qt::Key_Right);
+    key(w, Qt::Key_F12);
+    EXPECT_EQ(jumped_path, QStringLiteral("/opt/lumo/include/lumora.h"));
+    EXPECT_EQ(jumped_line, 12);
+    // Ctrl+Shift+U and Ctrl+U convert the selection and keep it.
+    key(w, Qt::Key_Home);
+    key(w, Qt::Key_End, Qt::ShiftModifier);
+    key(w, Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(doc.line_text(1), "  LM_PRINT(X);");
+    EXPECT_TRUE(view->controller().has_selection());
+    key(w, Qt::Key_U, Qt::ControlModifier);
+    EXPECT_EQ(doc.line_text(1), "  lm_print(x);");
+    // Focus: the caret shows only while the view has it.
+    EXPECT_TRUE(view->caret_shown());
+    view->clearFocus();
+    EXPECT_FALSE(view->caret_shown());
+}
+
+TEST_F(EditView, EachViewKeepsItsOwnTextType) {
+    auto db = editor::KeywordDatabase::parse("C\n{\nint\n}\n");
+    CTextDoc doc(&db, 4);
+    doc.set_lines({"int x; // note"});
+    doc.set_text_type(editor::kTypeC);
+    EditEnvironment env;
+    PaintFixture colours;
+    env.set_colours(colours.text, colours.back);
+    auto c_view = make_view(doc, env, 30, 3);
+    auto text_view = make_view(doc, env, 30, 3);
+    text_view->set_text_type(editor::kTypeText);
+    EXPECT_EQ(c_view->text_type(), editor::kTypeC);
+    auto background = [&](CTextEditView& v, int column) {
+        v.clearFocus();
+        const QImage img = v.viewport()->grab().toImage();
+        return QColor(img.pixel(column * env.cell().width, 0)).rgb() & 0xFFFFFF;
+    };
+    // The C view colours the keyword and the comment; the text view draws
+    // everything as Default.
+    EXPECT_EQ(background(*c_view, 0), 0xFF0000u);
+    EXPECT_EQ(background(*c_view, 8), 0x0000FFu);
+    EXPECT_EQ(background(*text_view, 0), 0xFFFFFFu);
+    EXPECT_EQ(background(*text_view, 8), 0xFFFFFFu);
+}
+
 }  // namespace
 }  // namespace lumora::editview
