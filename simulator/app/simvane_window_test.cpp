@@ -158,12 +158,10 @@ TEST_F(SimvaneWindows, ModeButtonsSetTheModelByteKeysAndLcdSize) {
     EXPECT_TRUE(eventually([&] { return area().u16(sv_key_adr) == 0; }));
 }
 
-TEST_F(SimvaneWindows, FrameRateAtTheDefaultAndTheSlowEnd) {
+TEST_F(SimvaneWindows, FrameRateAtTheSlowEnd) {
     area().set_u8(sv_flag_init_adr, 0);
     ASSERT_TRUE(eventually([&] { return area().u32(sv_tick_adr) > 0; }));
-    const double normal = frame_rate(1500ms);
-    EXPECT_GT(normal, 60.0);
-    EXPECT_LT(normal, 85.0);
+    // The default rate is checked against the real program in the scenarios.
     QSlider* slider = sim_->control()->view()->slider();
     slider->setFocus();
     QTest::keyClick(slider, Qt::Key_End);  // the "slow" end
