@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--version") {
-        std::cout << "gridex (Lumora desktop kit) " LUMORA_VERSION "\n";
+        std::cout << "gridex " LUMORA_VERSION "\n";
         return 0;
     }
     const int status = lumora::gridex::run(args, std::cout);

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("frconv (Lumora desktop kit) " LUMORA_VERSION);
+        std::puts("frconv " LUMORA_VERSION);
         return 0;
     }
     if (argc < 2 || argc > 3) {

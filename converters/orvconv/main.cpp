@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
             lumora::orv::print_usage(std::cout);
             return 0;
         case lumora::orv::CommandKind::Version:
-            std::cout << "orvconv (Lumora desktop kit) " LUMORA_VERSION "\n";
+            std::cout << "orvconv " LUMORA_VERSION "\n";
             return 0;
         case lumora::orv::CommandKind::Misuse:
             std::cerr << "orvconv: " << command.error << '\n';

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
             usage(stdout);
             return 0;
         } else if (a == "--version") {
-            std::puts("netclient (Lumora desktop kit) " LUMORA_VERSION);
+            std::puts("netclient " LUMORA_VERSION);
             return 0;
         } else if (a == "--port") {
             const auto d = lumora::platform::com_name_device(value());

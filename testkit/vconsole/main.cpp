@@ -140,7 +140,7 @@ int run_shell(int fd, const Options& o) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--version") {
-        std::puts("vconsole (Lumora desktop kit) " LUMORA_VERSION);
+        std::puts("vconsole " LUMORA_VERSION);
         return 0;
     }
     ParsedOptions parsed = parse_options(args);

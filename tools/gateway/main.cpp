@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::puts("VantaGatewayServer (Lumora desktop kit) " LUMORA_VERSION);
+        std::puts("VantaGatewayServer " LUMORA_VERSION);
         return 0;
     }
     if (options.headless) return run_headless(options);

@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("snapget (Lumora desktop kit) " LUMORA_VERSION);
+        std::puts("snapget " LUMORA_VERSION);
         return 0;
     }
     std::vector<std::string> args(argv + 1, argv + argc);
