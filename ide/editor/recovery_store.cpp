@@ -68,10 +68,14 @@ std::string RecoveryStore::default_folder() {
 RecoveryStore::RecoveryStore(std::string folder) : folder_(std::move(folder)) {}
 
 RecoveryStore::~RecoveryStore() {
-    if (lock_fd_ >= 0) {
-        ::unlink((folder_ + "/" + std::to_string(::getpid()) + ".lock").c_str());
-        ::close(lock_fd_);
-    }
+    release();
+}
+
+void RecoveryStore::release() {
+    if (lock_fd_ < 0) return;
+    ::unlink((folder_ + "/" + std::to_string(::getpid()) + ".lock").c_str());
+    ::close(lock_fd_);
+    lock_fd_ = -1;
 }
 
 bool RecoveryStore::ensure_folder() {

@@ -38,6 +38,9 @@ class RecoveryStore {
     bool write(int slot, const CTextDoc& doc);
     void remove(int slot);
     std::string slot_file(int slot) const;
+    // Gives up the session's lock file (at the end of the session); a later
+    // write takes it again.
+    void release();
 
     // Recovery files of sessions that are no longer running.
     std::vector<RecoveredDocument> orphans() const;

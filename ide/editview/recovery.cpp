@@ -1,5 +1,7 @@
 #include "ide/editview/recovery.h"
 
+#include <QCoreApplication>
+
 #include "ide/editor/document_set.h"
 #include "ide/editview/document_commands.h"
 #include "ui/message_box.h"
@@ -7,8 +9,15 @@
 namespace lumora::editview {
 
 RecoveryKeeper& RecoveryKeeper::instance() {
-    static RecoveryKeeper keeper(editor::RecoveryStore::default_folder());
-    return keeper;
+    // Never destroyed: windows may detach while the application object goes
+    // away. The session's lock goes when the application quits.
+    static RecoveryKeeper* keeper = [] {
+        auto* k = new RecoveryKeeper(editor::RecoveryStore::default_folder());
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, k, [k] { k->store().release(); });
+        return k;
+    }();
+    return *keeper;
 }
 
 RecoveryKeeper::RecoveryKeeper(std::string folder, int delay_ms) : store_(std::move(folder)) {
