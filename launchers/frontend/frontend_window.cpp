@@ -13,18 +13,15 @@
 #include "folder_browser.h"
 #include "folder_listing.h"
 #include "sound_preview.h"
+#include "ui/cell_font.h"
 
 namespace lumora::frontend {
-
-QFont kit_dialog_font() {
-    return QFont("IPAPGothic", 9);
-}
 
 FrontendWindow::FrontendWindow(const FrontendKind& kind, FrontendPaths paths, launchers::ToolRunner& runner,
                                SoundPreview* sound, QWidget* parent)
     : QWidget(parent), kind_(kind), paths_(std::move(paths)), runner_(runner), sound_(sound) {
     setWindowTitle(QString::fromStdString(kind.caption));
-    setFont(kit_dialog_font());
+    setFont(ui::dialog_font());
     const std::string pattern = kind.pattern;
     browser_ = new launchers::FolderBrowser(
         [pattern](const std::string& folder) { return launchers::matching_files(folder, pattern); }, this);

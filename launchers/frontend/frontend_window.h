@@ -56,7 +56,4 @@ class FrontendWindow : public QWidget {
     bool red_ = false;
 };
 
-// The dialogs' font of the kit (IPAPGothic 9 point).
-QFont kit_dialog_font();
-
 }  // namespace lumora::frontend

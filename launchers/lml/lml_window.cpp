@@ -22,6 +22,7 @@
 #include "launchers/frontend/folder_browser.h"
 #include "lml_frames.h"
 #include "message_window.h"
+#include "ui/cell_font.h"
 
 namespace lumora::lml {
 
@@ -42,7 +43,7 @@ constexpr int kButtonHeight = 40;
 LmlWindow::LmlWindow(KitPaths paths, launchers::ToolRunner& runner, QWidget* parent)
     : QMainWindow(parent), launcher_(std::move(paths), runner, *this) {
     setWindowTitle("Lumora Launcher");
-    setFont(QFont("IPAPGothic", 9));
+    setFont(ui::dialog_font());
     message_ = new MessageWindow(this);
     message_->setFont(font());
 

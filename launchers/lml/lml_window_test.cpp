@@ -101,6 +101,8 @@ TEST_F(LmlWindowTest, AFrameDisablesTheButtonsUntilItCloses) {
 
 TEST_F(LmlWindowTest, TheDescriptionItemDoesNothingWithoutAProject) {
     auto window = open_window();
+    EXPECT_EQ(window->font().family(), "IPAPGothic");
+    EXPECT_EQ(window->font().pointSize(), 9);
     trigger(*window, "転送設定ファイル(cf)の編集");
     EXPECT_TRUE(runner_.detached.empty());
 }

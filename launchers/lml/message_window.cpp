@@ -5,6 +5,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "ui/cell_font.h"
+
 namespace lumora::lml {
 
 MessageWindow::MessageWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -32,7 +34,8 @@ QString MessageWindow::text() const {
 }
 
 void MessageWindow::set_point_size(int points) {
-    QFont font("IPAPGothic", points);
+    QFont font = ui::dialog_font();
+    font.setPointSize(points);
     box_->setFont(font);
 }
 
