@@ -14,13 +14,19 @@
 
 namespace lumora {
 
-inline uint16_t load_u16le(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t load_u16le(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t load_u32le(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
-inline int16_t load_s16le(const uint8_t* p) { return static_cast<int16_t>(load_u16le(p)); }
-inline int32_t load_s32le(const uint8_t* p) { return static_cast<int32_t>(load_u32le(p)); }
+inline int16_t load_s16le(const uint8_t* p) {
+    return static_cast<int16_t>(load_u16le(p));
+}
+inline int32_t load_s32le(const uint8_t* p) {
+    return static_cast<int32_t>(load_u32le(p));
+}
 
 inline void store_u16le(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -31,7 +37,7 @@ inline void store_u32le(uint8_t* p, uint32_t v) {
 }
 
 class ByteReader {
-public:
+  public:
     ByteReader() = default;
     ByteReader(const uint8_t* data, size_t size) : data_(data), size_(data ? size : 0) {}
     explicit ByteReader(std::span<const uint8_t> bytes) : ByteReader(bytes.data(), bytes.size()) {}
@@ -79,7 +85,7 @@ public:
         return view;
     }
 
-private:
+  private:
     template <typename T, typename Load>
     T take_fixed(size_t n, Load load) {
         if (!has(n)) return fail(), T{0};
@@ -100,7 +106,7 @@ private:
 
 // Appends little-endian values to a growing byte vector.
 class ByteWriter {
-public:
+  public:
     ByteWriter() = default;
     explicit ByteWriter(std::vector<uint8_t>& out) : out_(&out) {}
     ByteWriter(const ByteWriter&) = delete;
@@ -127,8 +133,12 @@ public:
     ByteWriter& s16(int16_t v) { return u16(static_cast<uint16_t>(v)); }
     ByteWriter& s32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
     ByteWriter& raw(const void* data, size_t n) {
-        const auto* p = static_cast<const uint8_t*>(data);
-        out_->insert(out_->end(), p, p + n);
+        // Grown, then copied: GCC 12 at -O3 misreads vector::insert of a few
+        // bytes after a push_back as an overflow (-Wstringop-overflow).
+        if (n == 0) return *this;
+        const size_t at = out_->size();
+        out_->resize(at + n);
+        std::memcpy(out_->data() + at, data, n);
         return *this;
     }
     ByteWriter& raw(std::span<const uint8_t> bytes) { return raw(bytes.data(), bytes.size()); }
@@ -144,7 +154,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::vector<uint8_t> own_;
     std::vector<uint8_t>* out_ = &own_;
 };

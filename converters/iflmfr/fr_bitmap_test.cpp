@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "converters/iflmfr/fr_test_data.h"
 
 namespace {
@@ -113,8 +116,11 @@ TEST(FrBitmapDecode, TwoBitPlanesBecomeNibblesWithGreyTable) {
 TEST(FrBitmapDecode, FourBitPlanarAndPackedAndColourWords) {
     auto planar = resource(4, 1, 1);
     planar.colours = {0x0000, 0x0F00, 0x00F0, 0x000F, 0x0FFF, 0xF123, 0x0888};
-    planar.tiles = {0x55, 0x33, 0x0F, 0x00, 0x55, 0x33, 0x0F, 0xFF};  // 0..7, then 8..15
-    planar.tiles.resize(32, 0);
+    // Filled into a tile of full size: GCC 12 at -O3 misreads growing a
+    // short vector as an overflow (-Warray-bounds).
+    planar.tiles.assign(32, 0);
+    const uint8_t planes[] = {0x55, 0x33, 0x0F, 0x00, 0x55, 0x33, 0x0F, 0xFF};  // 0..7, then 8..15
+    std::copy(std::begin(planes), std::end(planes), planar.tiles.begin());
     for (uint8_t mode : {4, 6}) {
         planar.mode = mode;
         const auto dib = decode_dib(frtest::build(planar));
@@ -130,8 +136,9 @@ TEST(FrBitmapDecode, FourBitPlanarAndPackedAndColourWords) {
     }
     for (uint8_t mode : {5, 7}) {
         auto packed = resource(mode, 1, 1);
-        packed.tiles = {0x01, 0x23, 0x45, 0x67};
-        packed.tiles.resize(32, 0xEE);
+        packed.tiles.assign(32, 0xEE);
+        const uint8_t first[] = {0x01, 0x23, 0x45, 0x67};
+        std::copy(std::begin(first), std::end(first), packed.tiles.begin());
         const auto dib = decode_dib(frtest::build(packed));
         ASSERT_TRUE(dib);
         EXPECT_EQ(Bytes(dib->pixels.end() - 4, dib->pixels.end()), (Bytes{0x01, 0x23, 0x45, 0x67}));
