@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "ide/app/settings.h"
@@ -55,8 +56,19 @@ void OutputPane::on_list_change(OutputList::Change change, size_t first, size_t 
             longest = std::max(longest, static_cast<int>(list_->at(i).text.size()));
         model_.appended(list_->size(), longest);
     }
-    sync_scroll_bars();
+    schedule_sync();
+}
+
+// A running tool delivers lines one by one; the scroll bars follow once per
+// turn of the event loop, not once per line.
+void OutputPane::schedule_sync() {
     viewport()->update();
+    if (sync_pending_) return;
+    sync_pending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        sync_pending_ = false;
+        sync_scroll_bars();
+    });
 }
 
 void OutputPane::select_line(size_t index) {

@@ -43,6 +43,7 @@ class OutputPane : public QAbstractScrollArea {
 
   private:
     void sync_scroll_bars();
+    void schedule_sync();
     void update_viewport_size();
     void jump();
 
@@ -53,6 +54,7 @@ class OutputPane : public QAbstractScrollArea {
     int cell_h_ = 16;
     int ascent_ = 12;
     bool syncing_ = false;
+    bool sync_pending_ = false;
 };
 
 }  // namespace lumora::ide
