@@ -96,6 +96,27 @@ TEST_F(SaveFixture, ReadOnlyAnsweredNoLeavesEverything) {
     EXPECT_EQ(read_file(tmp.file("main.c")), "new!\r\ntext");
 }
 
+// A file edited inside the temporary folder itself: the copy named after it
+// would be the file, so it must go under a name of its own.
+TEST_F(SaveFixture, FileInTheTemporaryFolderIsNeverItsOwnSafetyCopy) {
+    options.temp_folder = dir.path();
+    ::chmod(path.c_str(), 0444);
+    dialogs.answer = false;
+    EXPECT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kCancelled);
+    EXPECT_EQ(read_file(path), "old\r\ncontent");
+    dialogs.answer = true;
+    ASSERT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kSaved);
+    EXPECT_EQ(read_file(path), "new!\r\ntext");
+    // The same folder reached through another spelling is still the same folder.
+    options.temp_folder = dir.path() + "/.";
+    ::chmod(path.c_str(), 0444);
+    TextPos start{0, 0};
+    doc.insert(nullptr, "?", start);
+    dialogs.answer = false;
+    EXPECT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kCancelled);
+    EXPECT_EQ(read_file(path), "new!\r\ntext");
+}
+
 TEST_F(SaveFixture, ReadOnlyAnsweredYesGivesOwnerWritePermission) {
     ::chmod(path.c_str(), 0444);
     EXPECT_EQ(doc.save(dialogs.callbacks(), options), SaveResult::kSaved);
