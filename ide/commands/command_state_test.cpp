@@ -216,12 +216,11 @@ TEST(MenuLayout, EveryCommandIsReachableOnceAndKeysDoNotClash) {
     for (size_t m = 0; m < menus.size(); ++m) {
         EXPECT_STREQ(menus[m].caption, captions[m]);
         int depth = 0;
-        for (const MenuItemSpec& item : menus[m].items) {
-            if (item.kind == MenuItemSpec::Kind::submenu_begin) ++depth;
-            if (item.kind == MenuItemSpec::Kind::submenu_end) --depth;
-            if (item.kind != MenuItemSpec::Kind::command &&
-                item.kind != MenuItemSpec::Kind::recent_projects &&
-                item.kind != MenuItemSpec::Kind::recent_files)
+        for (const MenuItemDef& item : menus[m].items) {
+            if (item.kind == MenuItemDef::Kind::submenu_begin) ++depth;
+            if (item.kind == MenuItemDef::Kind::submenu_end) --depth;
+            if (item.kind != MenuItemDef::Kind::command && item.kind != MenuItemDef::Kind::recent_projects &&
+                item.kind != MenuItemDef::Kind::recent_files)
                 continue;
             ++seen[item.id];
             EXPECT_NE(std::string(item.text), "");
@@ -230,7 +229,7 @@ TEST(MenuLayout, EveryCommandIsReachableOnceAndKeysDoNotClash) {
         }
         EXPECT_EQ(depth, 0);
     }
-    for (const KeyOnlySpec& k : key_only_commands()) {
+    for (const KeyOnlyDef& k : key_only_commands()) {
         ++seen[k.id];
         add_key(k.key, k.id);
     }

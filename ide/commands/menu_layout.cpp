@@ -4,23 +4,23 @@ namespace lumora::ide {
 
 namespace {
 
-using K = MenuItemSpec::Kind;
+using K = MenuItemDef::Kind;
 
-MenuItemSpec item(CommandId id, const char* text, const char* key = "", const char* alternate = "") {
-    return MenuItemSpec{K::command, id, text, key, alternate};
+MenuItemDef item(CommandId id, const char* text, const char* key = "", const char* alternate = "") {
+    return MenuItemDef{K::command, id, text, key, alternate};
 }
-MenuItemSpec separator() {
-    return MenuItemSpec{K::separator, CommandId::about, "", "", ""};
+MenuItemDef separator() {
+    return MenuItemDef{K::separator, CommandId::about, "", "", ""};
 }
-MenuItemSpec submenu(const char* caption) {
-    return MenuItemSpec{K::submenu_begin, CommandId::about, caption, "", ""};
+MenuItemDef submenu(const char* caption) {
+    return MenuItemDef{K::submenu_begin, CommandId::about, caption, "", ""};
 }
-MenuItemSpec submenu_end() {
-    return MenuItemSpec{K::submenu_end, CommandId::about, "", "", ""};
+MenuItemDef submenu_end() {
+    return MenuItemDef{K::submenu_end, CommandId::about, "", "", ""};
 }
 
-std::vector<MenuSpec> build_layout() {
-    std::vector<MenuSpec> menus;
+std::vector<MenuDef> build_layout() {
+    std::vector<MenuDef> menus;
     menus.push_back(
         {"ﾌｧｲﾙ(&F)",
          {
@@ -35,8 +35,8 @@ std::vector<MenuSpec> build_layout() {
              item(CommandId::project_save, "ﾌﾟﾛｼﾞｪｸﾄの保存(&D)"),
              item(CommandId::project_close, "ﾌﾟﾛｼﾞｪｸﾄを閉じる(&V)"),
              separator(),
-             MenuItemSpec{K::recent_projects, CommandId::recent_projects, "最近使ったﾌﾟﾛｼﾞｪｸﾄ(&P)"},
-             MenuItemSpec{K::recent_files, CommandId::recent_files, "最近使ったﾌｧｲﾙ(&F)"},
+             MenuItemDef{K::recent_projects, CommandId::recent_projects, "最近使ったﾌﾟﾛｼﾞｪｸﾄ(&P)"},
+             MenuItemDef{K::recent_files, CommandId::recent_files, "最近使ったﾌｧｲﾙ(&F)"},
              separator(),
              item(CommandId::app_exit, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"),
          }});
@@ -116,7 +116,7 @@ std::vector<MenuSpec> build_layout() {
                          item(CommandId::window_cascade, "重ねて表示(&C)"),
                          item(CommandId::window_tile, "並べて表示(&T)"),
                          item(CommandId::window_arrange_icons, "ｱｲｺﾝの整列(&A)"),
-                         MenuItemSpec{K::window_list, CommandId::about, ""},
+                         MenuItemDef{K::window_list, CommandId::about, ""},
                      }});
     menus.push_back({"ﾍﾙﾌﾟ(&H)",
                      {
@@ -127,13 +127,13 @@ std::vector<MenuSpec> build_layout() {
 
 }  // namespace
 
-const std::vector<MenuSpec>& menu_layout() {
-    static const std::vector<MenuSpec> layout = build_layout();
+const std::vector<MenuDef>& menu_layout() {
+    static const std::vector<MenuDef> layout = build_layout();
     return layout;
 }
 
-const std::vector<KeyOnlySpec>& key_only_commands() {
-    static const std::vector<KeyOnlySpec> keys = {
+const std::vector<KeyOnlyDef>& key_only_commands() {
+    static const std::vector<KeyOnlyDef> keys = {
         {CommandId::next_message, "F4"},
         {CommandId::previous_message, "Shift+F4"},
         {CommandId::focus_project, "Alt+0"},
@@ -151,10 +151,10 @@ const std::vector<KeyOnlySpec>& key_only_commands() {
 }
 
 std::string_view menu_text(CommandId id) {
-    for (const MenuSpec& menu : menu_layout()) {
-        for (const MenuItemSpec& i : menu.items) {
-            if ((i.kind == MenuItemSpec::Kind::command || i.kind == MenuItemSpec::Kind::recent_projects ||
-                 i.kind == MenuItemSpec::Kind::recent_files) &&
+    for (const MenuDef& menu : menu_layout()) {
+        for (const MenuItemDef& i : menu.items) {
+            if ((i.kind == MenuItemDef::Kind::command || i.kind == MenuItemDef::Kind::recent_projects ||
+                 i.kind == MenuItemDef::Kind::recent_files) &&
                 i.id == id)
                 return i.text;
         }

@@ -10,7 +10,7 @@
 
 namespace lumora::ide {
 
-struct MenuItemSpec {
+struct MenuItemDef {
     enum class Kind {
         command,
         separator,
@@ -27,20 +27,20 @@ struct MenuItemSpec {
     const char* alternate_key = "";
 };
 
-struct MenuSpec {
+struct MenuDef {
     const char* caption;
-    std::vector<MenuItemSpec> items;
+    std::vector<MenuItemDef> items;
 };
 
 // The seven menus in order: File, Edit, Project, View, Options, Window, Help.
-const std::vector<MenuSpec>& menu_layout();
+const std::vector<MenuDef>& menu_layout();
 
 // Commands reached by a key alone (no menu item), with their keys.
-struct KeyOnlySpec {
+struct KeyOnlyDef {
     CommandId id;
     const char* key;
 };
-const std::vector<KeyOnlySpec>& key_only_commands();
+const std::vector<KeyOnlyDef>& key_only_commands();
 
 // Menu text of a command (from the layout); empty when it has none.
 std::string_view menu_text(CommandId id);

@@ -229,6 +229,11 @@ std::unique_ptr<EditChild> create_edit_child(editor::DocumentSet& documents, edi
                                                        editview::shared_environment(host), parent);
 }
 
+int offer_unsaved_documents(QWidget* parent, editor::DocumentSet& documents,
+                            const std::function<void(editor::CTextDoc&)>& open_window) {
+    return editview::offer_recovered_documents(parent, documents, open_window);
+}
+
 bool edit_colour_settings(QWidget* parent, Settings& settings) {
     return editview::run_colour_dialog(parent, settings.text_colours, settings.background_colours);
 }

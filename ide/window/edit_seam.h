@@ -6,6 +6,7 @@
 // child reports back through the host.
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -169,5 +170,11 @@ bool edit_colour_settings(QWidget* parent, Settings& settings);
 // stored find text. On OK the settings hold the text and options and true is
 // returned; the frame then runs the search.
 bool ask_find_in_project(QWidget* parent, editor::SearchSettings& settings, const std::string& initial);
+
+// At start-up: offers back the unsaved text a crashed or killed session left
+// behind; each restored document is handed to `open_window`. Returns how
+// many were restored.
+int offer_unsaved_documents(QWidget* parent, editor::DocumentSet& documents,
+                            const std::function<void(editor::CTextDoc&)>& open_window);
 
 }  // namespace lumora::ide

@@ -149,33 +149,33 @@ void CMainFrame::connect_command(QAction* action, CommandId id) {
 }
 
 void CMainFrame::build_menus() {
-    for (const MenuSpec& spec : menu_layout()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(spec.caption));
+    for (const MenuDef& menu_def : menu_layout()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menu_def.caption));
         std::vector<QMenu*> stack{menu};
-        for (const MenuItemSpec& item : spec.items) {
+        for (const MenuItemDef& item : menu_def.items) {
             QMenu* current = stack.back();
             switch (item.kind) {
-                case MenuItemSpec::Kind::separator:
+                case MenuItemDef::Kind::separator:
                     current->addSeparator();
                     break;
-                case MenuItemSpec::Kind::submenu_begin:
+                case MenuItemDef::Kind::submenu_begin:
                     stack.push_back(current->addMenu(QString::fromUtf8(item.text)));
                     break;
-                case MenuItemSpec::Kind::submenu_end:
+                case MenuItemDef::Kind::submenu_end:
                     stack.pop_back();
                     break;
-                case MenuItemSpec::Kind::recent_projects:
+                case MenuItemDef::Kind::recent_projects:
                     recent_projects_menu_ = current->addMenu(QString::fromUtf8(item.text));
                     actions_[item.id] = recent_projects_menu_->menuAction();
                     break;
-                case MenuItemSpec::Kind::recent_files:
+                case MenuItemDef::Kind::recent_files:
                     recent_files_menu_ = current->addMenu(QString::fromUtf8(item.text));
                     actions_[item.id] = recent_files_menu_->menuAction();
                     break;
-                case MenuItemSpec::Kind::window_list:
+                case MenuItemDef::Kind::window_list:
                     window_menu_ = current;
                     break;
-                case MenuItemSpec::Kind::command: {
+                case MenuItemDef::Kind::command: {
                     QAction* a = current->addAction(QString::fromUtf8(item.text));
                     const CommandId id = item.id;
                     a->setObjectName(QStringLiteral("command_%1").arg(static_cast<int>(id)));
@@ -196,8 +196,8 @@ void CMainFrame::build_menus() {
                 }
             }
         }
-        if (spec.items.front().kind == MenuItemSpec::Kind::command &&
-            spec.items.front().id == CommandId::file_new)
+        if (menu_def.items.front().kind == MenuItemDef::Kind::command &&
+            menu_def.items.front().id == CommandId::file_new)
             connect(menu, &QMenu::aboutToShow, this, &CMainFrame::fill_recent_menus);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::update_commands);
     }
@@ -223,7 +223,7 @@ void CMainFrame::build_menus() {
             }
         });
     }
-    for (const KeyOnlySpec& k : key_only_commands()) {
+    for (const KeyOnlyDef& k : key_only_commands()) {
         auto* a = new QAction(this);
         const CommandId id = k.id;
         a->setObjectName(QStringLiteral("command_%1").arg(static_cast<int>(id)));
@@ -524,6 +524,10 @@ int CMainFrame::views_of(const editor::CTextDoc* doc) const {
     for (auto& [window, child] : children_)
         if (&child->document() == doc) ++n;
     return n;
+}
+
+int CMainFrame::restore_unsaved_documents() {
+    return offer_unsaved_documents(this, *app_.documents, [this](editor::CTextDoc& doc) { add_child(doc); });
 }
 
 EditChild* CMainFrame::add_child(editor::CTextDoc& doc) {

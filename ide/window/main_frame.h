@@ -50,6 +50,9 @@ class CMainFrame : public QMainWindow, public EditHost {
     // --- what start-up, drops and tests use ---
     // A ".lmp" path opens as the project, anything else in an editor.
     bool open_by_path(const std::string& path);
+    // Offers back what a crashed session left unsaved; restored documents
+    // open in editor windows, modified. Returns how many.
+    int restore_unsaved_documents();
     // Files dropped on the frame, in the order given.
     void open_dropped(const QList<QUrl>& urls);
     bool open_project(const std::string& path);

@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "ide/commands/menu_layout.h"
+#include "ide/editor/recovery_store.h"
 #include "ide/project/project_creation.h"
 #include "ide/window/new_file_dialog.h"
 #include "ide/window/new_project_dialog.h"
@@ -443,6 +444,32 @@ TEST_F(MainFrameTest, DropsOpenByPathAndThePanesKeepAMinimumSize) {
     EXPECT_FALSE(app_->settings.output_visible);
     f.run_command(CommandId::focus_output);  // Alt+2 shows it again
     EXPECT_FALSE(f.output_pane()->isHidden());
+}
+
+TEST_F(MainFrameTest, UnsavedTextOfAnEndedSessionIsOfferedAtStartUp) {
+    // A session that ended without cleaning up (another process, long gone)
+    // left one modified document.
+    const std::string lost = tmp_ / "lost.c";
+    {
+        editor::CTextDoc doc;
+        doc.set_lines({"int \x8a\xbf;", ""});
+        doc.set_path(lost);
+        const std::string folder = editor::RecoveryStore::default_folder();
+        fs::create_directories(folder);
+        std::ofstream(folder + "/2147483-1.kvr", std::ios::binary) << editor::RecoveryStore::encode(doc);
+    }
+    boxes_.expect(QStringLiteral("復元しますか"), BoxAnswer::yes);
+    CMainFrame& f = start();
+    const std::vector<EditChild*> children = f.children();
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_TRUE(children[0]->document().modified());
+    EXPECT_EQ(children[0]->document().path(), lost);
+    ASSERT_NE(children[0]->document().line(0), nullptr);
+    EXPECT_EQ(children[0]->document().line(0)->text, "int \x8a\xbf;");
+    // Offered once: the next start finds nothing left to restore.
+    frame_.reset();
+    CMainFrame& again = start();
+    EXPECT_TRUE(again.children().empty());
 }
 
 TEST_F(MainFrameTest, DecliningToGoOnWithoutTheKeywordDatabaseEndsStartUp) {

@@ -92,6 +92,10 @@ std::unique_ptr<EditChild> create_edit_child(editor::DocumentSet&, editor::CText
     return std::make_unique<StandInChild>(document, host);
 }
 
+int offer_unsaved_documents(QWidget*, editor::DocumentSet&, const std::function<void(editor::CTextDoc&)>&) {
+    return 0;  // the read-only stand-in keeps no recovery files
+}
+
 bool edit_colour_settings(QWidget* parent, Settings&) {
     ui::show_box(parent, ui::Box{QStringLiteral("Kelvane"), QStringLiteral("この版では色設定を使えません。"),
                                  ui::BoxIcon::information, ui::BoxButtons::ok, std::nullopt});

@@ -50,6 +50,7 @@ std::unique_ptr<CMainFrame> start_ide(AppState& app, FrameServices services,
     app.keywords.set_enabled(0, app.settings.keywords_cpp);
     app.keywords.set_enabled(1, app.settings.keywords_lumora);
     app.documents->retokenize_all();
+    frame->restore_unsaved_documents();
     return frame;
 }
 
