@@ -72,8 +72,11 @@ ButtonsFrame::ButtonsFrame(QWidget* parent) : QGroupBox(u("ボタン起動ファ
     for (int i = 0; i < kButtonCount; ++i) {
         names[i] = new QLineEdit(this);
         names[i]->setObjectName(QString("displayName%1").arg(i));
-        auto* label = new QLabel(u("表示名") + QString::number(i), this);
+        // Every row's label reads "表示名"; the row's button number goes to
+        // the description, so a screen reader can still tell the rows apart.
+        auto* label = new QLabel(u("表示名"), this);
         label->setBuddy(names[i]);
+        names[i]->setAccessibleDescription(u("ボタン") + QString::number(i));
         programs[i] = new QLineEdit(this);
         programs[i]->setObjectName(QString("programPath%1").arg(i));
         programs[i]->setReadOnly(true);
