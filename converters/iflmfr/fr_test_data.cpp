@@ -24,19 +24,23 @@ std::vector<uint8_t> pattern_tiles(uint8_t mode, uint8_t width, uint8_t height) 
 }
 
 std::vector<uint8_t> build_with_length(const Resource& r, uint16_t paragraphs) {
-    std::vector<uint8_t> out = {'F',
-                                'R',
-                                'B',
-                                'M',
-                                static_cast<uint8_t>(paragraphs),
-                                static_cast<uint8_t>(paragraphs >> 8),
-                                0xAA,
-                                0x55,
-                                r.width,
-                                r.height,
-                                r.mode,
-                                0x99};
-    out.insert(out.end(), r.shades.begin(), r.shades.end());
+    // Byte by byte: GCC 12 at -O3 misreads the block copies of
+    // vector::insert here as overflows.
+    const uint8_t head[] = {'F',
+                            'R',
+                            'B',
+                            'M',
+                            static_cast<uint8_t>(paragraphs),
+                            static_cast<uint8_t>(paragraphs >> 8),
+                            0xAA,
+                            0x55,
+                            r.width,
+                            r.height,
+                            r.mode,
+                            0x99};
+    std::vector<uint8_t> out;
+    for (uint8_t b : head) out.push_back(b);
+    for (uint8_t b : r.shades) out.push_back(b);
     if (bits_per_source_pixel(r.mode) == 4) {
         for (uint16_t c : r.colours) {
             out.push_back(static_cast<uint8_t>(c));
@@ -46,7 +50,7 @@ std::vector<uint8_t> build_with_length(const Resource& r, uint16_t paragraphs) {
     std::vector<uint8_t> tiles = r.tiles;
     const auto pattern = pattern_tiles(r.mode, r.width, r.height);
     for (size_t i = tiles.size(); i < pattern.size(); ++i) tiles.push_back(pattern[i]);
-    out.insert(out.end(), tiles.begin(), tiles.end());
+    for (uint8_t b : tiles) out.push_back(b);
     return out;
 }
 
