@@ -25,15 +25,15 @@ bool SoundPreview::play(const std::string& path) {
         }
         initialised_ = true;
     }
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wav_format{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) {
+    if (!SDL_LoadWAV(path.c_str(), &wav_format, &samples, &length)) {
         error_ = SDL_GetError();
         return false;
     }
-    spec.callback = nullptr;  // queued, so the call returns at once
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    wav_format.callback = nullptr;  // queued, so the call returns at once
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wav_format, nullptr, 0);
     if (device_ == 0) {
         error_ = SDL_GetError();
         SDL_FreeWAV(samples);
