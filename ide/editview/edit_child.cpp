@@ -54,9 +54,10 @@ EditChildWidget::EditChildWidget(editor::DocumentSet&, editor::CTextDoc& documen
         refresh_title();
         host_.state_changed(*this);
     });
-    connect(view_, &CTextEditView::keyword_jump, this, [this](const QString& path, int line, const QString&) {
-        host_.open_file_at(to_document_path(path), line > 0 ? line : 0);
-    });
+    connect(view_, &CTextEditView::keyword_jump, this,
+            [this](const QString& path, int line, const QString& word) {
+                host_.open_file_at(to_document_path(path), line > 0 ? line : 0, ui::to_sjis(word));
+            });
     connect(view_, &CTextEditView::request, this, [this](ViewRequest what) {
         switch (what) {
             case ViewRequest::find_dialog:
@@ -184,6 +185,10 @@ bool EditChildWidget::execute(ide::EditCommand command) {
         }
     }
     return false;
+}
+
+bool EditChildWidget::find_word_from_top(const std::string& text) {
+    return view_->find_word_from_top(text);
 }
 
 void EditChildWidget::go_to_line(int line) {

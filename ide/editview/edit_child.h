@@ -23,6 +23,7 @@ class EditChildWidget : public QWidget, public ide::EditChild {
     ide::EditState state() const override;
     bool execute(ide::EditCommand command) override;
     void go_to_line(int line) override;
+    bool find_word_from_top(const std::string& text) override;
     bool query_close() override;
     QWidget* widget() override { return this; }
     void focus_view() override;

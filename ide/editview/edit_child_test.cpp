@@ -50,7 +50,8 @@ class FakeHost : public ide::EditHost {
     }
     void set_status_overwrite(bool on) override { overwrite_ = on; }
     void state_changed(ide::EditChild&) override { ++changes_; }
-    bool open_file_at(const std::string& path, int line) override {
+    bool open_file_at(const std::string& path, int line, const std::string& find_text) override {
+        find_texts_.push_back(find_text);
         opened_.push_back({path, line});
         return true;
     }
@@ -64,6 +65,7 @@ class FakeHost : public ide::EditHost {
     int line_ = -1, column_ = -1, changes_ = 0;
     bool overwrite_ = false;
     std::vector<std::pair<std::string, int>> opened_;
+    std::vector<std::string> find_texts_;
     ide::Settings settings_;
     editor::SearchSettings search_;
 };

@@ -42,7 +42,7 @@ class ProbeHost : public ide::EditHost {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(child.widget()->parentWidget()))
             sub->setWindowTitle(child.title());
     }
-    bool open_file_at(const std::string&, int) override { return false; }
+    bool open_file_at(const std::string&, int, const std::string&) override { return false; }
     const ide::Settings& settings() const override { return settings_; }
     const editor::KeywordDatabase* keywords() const override { return nullptr; }
     editor::SearchSettings& search_settings() override { return search_; }

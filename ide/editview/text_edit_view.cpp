@@ -265,6 +265,18 @@ bool CTextEditView::find_again(bool forward) {
     return found;
 }
 
+bool CTextEditView::find_word_from_top(const std::string& text) {
+    if (text.empty()) return false;
+    editor::SearchSettings settings;
+    settings.find_text = text;
+    settings.whole_word = true;
+    settings.match_case = true;
+    const auto match = editor::search_document(doc_, settings, editor::CaretPos{0, 0}, true);
+    if (!match) return false;
+    act([&](EditController& c) { c.set_selection(c.to_caret(match->start), c.to_caret(match->end)); });
+    return true;
+}
+
 void CTextEditView::toggle_bookmark() {
     doc_.toggle_bookmark(controller_.caret().line);
     // Every view of the document shows the mark.

@@ -61,6 +61,8 @@ class CTextEditView : public QAbstractScrollArea, private editor::TextDocObserve
     void keyword_jump_command();
     // Line `n` (1-based), brought near the middle of the window.
     void go_to_line(int n);
+    // Whole word, matching case, from the first line; selects the match.
+    bool find_word_from_top(const std::string& text);
 
     // Runs an action on the controller and then places the caret (scrolls it
     // into view, redraws what changed, tells the status bar).

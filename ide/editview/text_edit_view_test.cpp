@@ -295,6 +295,21 @@ TEST_F(EditView, InputMethodCommitsShiftJisAtTheCaretCell) {
     EXPECT_TRUE(view->inputMethodQuery(Qt::ImEnabled).toBool());
 }
 
+// A keyword without a header line is searched in the header instead: whole
+// word and matching case, from the top, whatever the find settings say.
+TEST_F(EditView, KeywordWithoutLineIsSearchedFromTheTop) {
+    CTextDoc header(nullptr, 4);
+    header.set_lines({"#define LM_PRINTS 1", "lm_prints();", "void lm_print(const char*);"});
+    EditEnvironment henv;
+    auto hview = make_view(header, henv, 40, 10);
+    hview->controller().set_caret(CaretPos{2, 2});
+    EXPECT_TRUE(hview->find_word_from_top("lm_print"));
+    EXPECT_EQ(hview->controller().selected_text(), "lm_print");
+    EXPECT_EQ(hview->controller().caret(), (CaretPos{13, 2}));
+    EXPECT_FALSE(hview->find_word_from_top("LM_PRINT"));
+    EXPECT_EQ(hview->controller().caret(), (CaretPos{13, 2}));  // no match: caret stays
+}
+
 TEST_F(EditView, NavigationCommandsCaseAndKeywordJump) {
     auto db = editor::KeywordDatabase::parse("Lumora ;1\n{\nlm_print,..\\lumora.h,12\nlm_none\n}\n");
     CTextDoc doc(&db, 4);

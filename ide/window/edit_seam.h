@@ -108,8 +108,10 @@ class EditHost {
     virtual void state_changed(EditChild& child) = 0;
 
     // Opens (or activates) the editor window of `path` and puts the caret on
-    // `line` (1-based; 0 or less: no line). Used by F12 and find results.
-    virtual bool open_file_at(const std::string& path, int line) = 0;
+    // `line` (1-based). Without a line (0 or less) a non-empty `find_text`
+    // (Shift-JIS) is searched from the top instead. Used by F12 (the header
+    // line of a keyword, or the keyword itself) and by find results.
+    virtual bool open_file_at(const std::string& path, int line, const std::string& find_text) = 0;
 
     // Application-wide state the view reads: colours, tab length, keyword
     // switches, the folders (F12 looks in the platform folder).
@@ -140,6 +142,10 @@ class EditChild {
     virtual bool execute(EditCommand command) = 0;
     // Caret to `line` (1-based), placed so the following lines show below it.
     virtual void go_to_line(int line) = 0;
+    // Searches `text` (Shift-JIS) forward from the first line, whole word and
+    // matching case, and selects the first match; false when there is none.
+    // The find settings the user set are left as they are.
+    virtual bool find_word_from_top(const std::string& text) = 0;
     // Called before the last window of a modified document closes: asks
     // Yes/No/Cancel and saves on Yes. False keeps the window open.
     virtual bool query_close() = 0;

@@ -579,7 +579,7 @@ void CMainFrame::child_closed(QMdiSubWindow* window) {
     QTimer::singleShot(0, this, &CMainFrame::update_commands);
 }
 
-bool CMainFrame::open_file_at(const std::string& path, int line) {
+bool CMainFrame::open_file_at(const std::string& path, int line, const std::string& find_text) {
     if (auto refusal = refuse_unopenable(path)) {
         message_box(QString::fromStdString(*refusal), static_cast<int>(ui::BoxIcon::error));
         return false;
@@ -603,7 +603,10 @@ bool CMainFrame::open_file_at(const std::string& path, int line) {
         app_.recent_files.add(path);
         fill_recent_menus();
     }
-    if (line > 0) child->go_to_line(line);
+    if (line > 0)
+        child->go_to_line(line);
+    else if (!find_text.empty())
+        child->find_word_from_top(find_text);
     child->focus_view();
     update_commands();
     return true;

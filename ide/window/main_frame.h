@@ -92,7 +92,7 @@ class CMainFrame : public QMainWindow, public EditHost {
     void set_status_position(int line, int column) override;
     void set_status_overwrite(bool overwrite) override;
     void state_changed(EditChild& child) override;
-    bool open_file_at(const std::string& path, int line) override;
+    bool open_file_at(const std::string& path, int line, const std::string& find_text = {}) override;
     const Settings& settings() const override { return app_.settings; }
     const editor::KeywordDatabase* keywords() const override { return &app_.keywords; }
     editor::SearchSettings& search_settings() override { return app_.search; }

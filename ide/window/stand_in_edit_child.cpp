@@ -72,6 +72,11 @@ class StandInChild : public EditChild {
         view_->setTextCursor(c);
         view_->centerCursor();
     }
+    bool find_word_from_top(const std::string& text) override {
+        view_->moveCursor(QTextCursor::Start);
+        return view_->find(QString::fromStdString(text),
+                           QTextDocument::FindWholeWords | QTextDocument::FindCaseSensitively);
+    }
     bool query_close() override { return true; }
     QWidget* widget() override { return view_; }
     void focus_view() override { view_->setFocus(); }
