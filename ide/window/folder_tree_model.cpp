@@ -4,12 +4,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <iterator>
 #include <sstream>
 #include <system_error>
 
 namespace lumora::ide {
 
 namespace {
+
+// Where removable media are mounted by the desktop, and the system's own
+// areas: none of them is a place to keep projects.
+constexpr std::string_view kSystemAreas[] = {"/media", "/run", "/boot", "/proc", "/sys", "/dev", "/snap"};
 
 // Mount points escape blanks and a few other bytes as \ooo.
 std::string unescape_mount_field(std::string_view field) {
@@ -33,9 +39,85 @@ bool under(std::string_view path, std::string_view folder) {
                               path[folder.size()] == '/');
 }
 
+bool one_of(std::string_view value, std::initializer_list<std::string_view> list) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+bool network_type(std::string_view type) {
+    if (type.rfind("fuse.", 0) == 0) type.remove_prefix(5);
+    return one_of(type,
+                  {"nfs",       "nfs4",  "cifs",   "smb3",   "smbfs",     "sshfs", "9p",        "ceph",
+                   "glusterfs", "davfs", "davfs2", "afs",    "ncpfs",     "coda",  "lustre",    "orangefs",
+                   "beegfs",    "gpfs",  "s3fs",   "rclone", "curlftpfs", "ftpfs", "gvfsd-fuse"});
+}
+
+bool not_a_disk_type(std::string_view type) {
+    return one_of(type, {"proc",       "sysfs",    "devtmpfs",   "devpts",   "tmpfs",     "ramfs",
+                         "cgroup",     "cgroup2",  "securityfs", "debugfs",  "tracefs",   "pstore",
+                         "bpf",        "mqueue",   "hugetlbfs",  "configfs", "fusectl",   "binfmt_misc",
+                         "autofs",     "efivarfs", "rpc_pipefs", "nsfs",     "selinuxfs", "fuse.portal",
+                         "fuse.lxcfs", "squashfs", "iso9660",    "udf",      "rootfs"});
+}
+
+// "host:/export" and "//host/share" name a file system elsewhere, whatever
+// type it was mounted with.
+bool network_source(std::string_view source) {
+    if (source.rfind("//", 0) == 0) return true;
+    const size_t colon = source.find(':');
+    return colon != std::string_view::npos && colon > 0 && source.substr(colon + 1).rfind("/", 0) == 0 &&
+           source.rfind("/", 0) != 0;
+}
+
+bool flag_set(const std::optional<std::string>& text) {
+    return text && !text->empty() && (*text)[0] == '1';
+}
+
+// A partition's "removable" flag is its disk's: the /sys entry of a
+// partition lies inside the disk's, so ".." reaches the disk.
+std::optional<bool> removable_in(const std::string& sys_entry, MountProbe& probe) {
+    const bool partition = probe.read_sys_file(sys_entry + "/partition").has_value();
+    const auto flag = probe.read_sys_file(sys_entry + (partition ? "/../removable" : "/removable"));
+    if (!flag) return std::nullopt;
+    return flag_set(flag);
+}
+
+bool removable_device(std::string_view dev_numbers, std::string_view source, MountProbe& probe) {
+    if (auto r = removable_in("/sys/dev/block/" + std::string(dev_numbers), probe)) return *r;
+    // File systems over several devices (btrfs) report a device number of
+    // their own; their source still names the block device.
+    if (source.rfind("/dev/", 0) == 0) {
+        const std::string_view name = source.substr(5);
+        if (!name.empty() && name.find('/') == std::string_view::npos)
+            if (auto r = removable_in("/sys/class/block/" + std::string(name), probe)) return *r;
+    }
+    return false;  // unknown: taken for a fixed disk
+}
+
+struct MountEntry {
+    std::string dev_numbers;
+    std::string point;
+    std::string type;
+    std::string source;
+};
+
+// "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw": the
+// optional fields before "-" vary in number.
+std::optional<MountEntry> parse_mountinfo_line(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> fields;
+    for (std::string f; in >> f;) fields.push_back(f);
+    if (fields.size() < 6) return std::nullopt;
+    size_t dash = 6;
+    while (dash < fields.size() && fields[dash] != "-") ++dash;
+    if (dash + 2 >= fields.size()) return std::nullopt;
+    return MountEntry{fields[2], unescape_mount_field(fields[4]), fields[dash + 1],
+                      unescape_mount_field(fields[dash + 2])};
+}
+
 }  // namespace
 
-std::vector<FolderRoot> folder_roots_from_mounts(std::string_view mounts, const std::string& home) {
+std::vector<FolderRoot> folder_roots_from_mountinfo(std::string_view mountinfo, const std::string& home,
+                                                    MountProbe& probe) {
     std::vector<FolderRoot> roots;
     auto add = [&](const std::string& path) {
         for (const FolderRoot& r : roots)
@@ -43,27 +125,43 @@ std::vector<FolderRoot> folder_roots_from_mounts(std::string_view mounts, const 
         roots.push_back(FolderRoot{path, path});
     };
     if (!home.empty()) add(home);
-    std::istringstream in{std::string(mounts)};
+    std::istringstream in{std::string(mountinfo)};
     std::string line;
     while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string source, target, type;
-        if (!(fields >> source >> target >> type)) continue;
-        if (source.rfind("/dev/", 0) != 0) continue;      // network, memory and pseudo file systems
-        if (source.rfind("/dev/loop", 0) == 0) continue;  // images (snaps and the like)
-        const std::string point = unescape_mount_field(target);
-        if (under(point, "/media") || under(point, "/run/media") || under(point, "/boot")) continue;
-        add(point);
+        const auto m = parse_mountinfo_line(line);
+        if (!m || m->point.empty() || m->point[0] != '/') continue;
+        if (network_type(m->type) || network_source(m->source) || not_a_disk_type(m->type)) continue;
+        if (m->source.rfind("/dev/loop", 0) == 0) continue;  // images (snaps and the like)
+        if (m->point != "/" && std::any_of(std::begin(kSystemAreas), std::end(kSystemAreas),
+                                           [&](std::string_view area) { return under(m->point, area); }))
+            continue;
+        if (removable_device(m->dev_numbers, m->source, probe)) continue;
+        if (!probe.is_folder(m->point)) continue;  // a file bound over another (containers)
+        add(m->point);
     }
     return roots;
 }
 
+std::optional<std::string> HostMountProbe::read_sys_file(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) return std::nullopt;
+    std::string text;
+    std::getline(in, text);
+    return text;
+}
+
+bool HostMountProbe::is_folder(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
+
 std::vector<FolderRoot> HostFolderSource::roots() {
     const char* home = std::getenv("HOME");
-    std::ifstream in("/proc/self/mounts");
+    std::ifstream in("/proc/self/mountinfo");
     std::stringstream text;
     text << in.rdbuf();
-    return folder_roots_from_mounts(text.str(), home ? home : "");
+    HostMountProbe probe;
+    return folder_roots_from_mountinfo(text.str(), home ? home : "", probe);
 }
 
 std::vector<std::string> HostFolderSource::subfolders(const std::string& path) {

@@ -3,6 +3,7 @@
 // the mounted local file systems) with their folders, loaded one level below
 // what is shown, and the chosen path.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,23 @@ class FolderSource {
     virtual std::vector<std::string> subfolders(const std::string& path) = 0;
 };
 
+// What the roots are decided from besides the mount table: the block
+// devices' attributes under /sys and whether a mount point is a folder.
+// Tests script it.
+class MountProbe {
+  public:
+    virtual ~MountProbe() = default;
+    // The text of a file such as "/sys/dev/block/8:17/partition", or nothing.
+    virtual std::optional<std::string> read_sys_file(const std::string& path) = 0;
+    virtual bool is_folder(const std::string& path) = 0;
+};
+
+class HostMountProbe : public MountProbe {
+  public:
+    std::optional<std::string> read_sys_file(const std::string& path) override;
+    bool is_folder(const std::string& path) override;
+};
+
 // The host: the home folder, then the mount points of local disks.
 class HostFolderSource : public FolderSource {
   public:
@@ -30,11 +48,15 @@ class HostFolderSource : public FolderSource {
     std::vector<std::string> subfolders(const std::string& path) override;
 };
 
-// Roots from the text of /proc/self/mounts: the home folder first, then each
-// mount point of a block device, in mount order, skipping network file
-// systems (their source is not a /dev node), removable media (/media,
-// /run/media) and duplicates.
-std::vector<FolderRoot> folder_roots_from_mounts(std::string_view mounts, const std::string& home);
+// Roots from the text of /proc/self/mountinfo: the home folder first, then
+// each mount point of a local disk, in mount order, without duplicates.
+// Left out, like the drives that are not fixed disks: network file systems,
+// memory and kernel file systems, optical media and images, removable block
+// devices (the disk's "removable" flag in /sys, or a mount under /media or
+// /run/media), the system's own areas (/boot, /proc, /sys, /dev, /run, /snap)
+// and mounts of single files.
+std::vector<FolderRoot> folder_roots_from_mountinfo(std::string_view mountinfo, const std::string& home,
+                                                    MountProbe& probe);
 
 class FolderTreeModel {
   public:

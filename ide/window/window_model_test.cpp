@@ -225,22 +225,72 @@ TEST(FolderTreeModel, LoadsOneLevelBelowWhatIsShown) {
     EXPECT_EQ(browse_field_text("/home/u/x"), "/home/u/");
 }
 
-TEST(FolderTreeModel, RootsAreHomeAndLocalDisks) {
-    const std::string mounts =
-        "overlay / overlay rw 0 0\n"
-        "/dev/sda1 / ext4 rw 0 0\n"
-        "proc /proc proc rw 0 0\n"
-        "server:/export /mnt/net nfs rw 0 0\n"
-        "//host/share /mnt/smb cifs rw 0 0\n"
-        "/dev/sdb1 /media/u/STICK vfat rw 0 0\n"
-        "/dev/sdc1 /data\\040disk ext4 rw 0 0\n"
-        "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
-        "/dev/sda1 /data\\040disk ext4 rw 0 0\n"
-        "tmpfs /tmp tmpfs rw 0 0\n";
-    const auto roots = folder_roots_from_mounts(mounts, "/home/u");
+// /sys and the folders as a test lays them out.
+class ScriptedMounts : public MountProbe {
+  public:
+    std::map<std::string, std::string> sys;
+    std::vector<std::string> files;  // mount points that are not folders
+    std::optional<std::string> read_sys_file(const std::string& path) override {
+        auto it = sys.find(path);
+        return it == sys.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    bool is_folder(const std::string& path) override {
+        return std::find(files.begin(), files.end(), path) == files.end();
+    }
+};
+
+std::vector<std::string> root_paths(std::string_view mountinfo, ScriptedMounts& probe) {
     std::vector<std::string> paths;
-    for (const auto& r : roots) paths.push_back(r.path);
-    EXPECT_EQ(paths, (std::vector<std::string>{"/home/u", "/", "/data disk"}));
+    for (const auto& r : folder_roots_from_mountinfo(mountinfo, "/home/u", probe)) paths.push_back(r.path);
+    return paths;
+}
+
+TEST(FolderTreeModel, RootsAreHomeAndLocalDisksOnly) {
+    ScriptedMounts probe;
+    // sdb is a stick: its partition says nothing, the disk says removable.
+    probe.sys["/sys/dev/block/8:17/partition"] = "1";
+    probe.sys["/sys/dev/block/8:17/../removable"] = "1";
+    probe.sys["/sys/dev/block/8:1/partition"] = "1";
+    probe.sys["/sys/dev/block/8:1/../removable"] = "0";
+    probe.sys["/sys/dev/block/8:32/removable"] = "0";  // a whole disk without partitions
+    // btrfs reports a device number of its own; the source names the partition.
+    probe.sys["/sys/class/block/sdd1/partition"] = "1";
+    probe.sys["/sys/class/block/sdd1/../removable"] = "1";
+    probe.files = {"/etc/hosts"};
+    const std::string mountinfo =
+        "22 1 0:21 / /sys rw,nosuid shared:7 - sysfs sysfs rw\n"
+        "26 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+        "27 26 0:5 / /proc rw - proc proc rw\n"
+        "28 26 0:25 / /run/user/1000 rw shared:3 - tmpfs tmpfs rw\n"
+        "29 26 0:26 / /tmp rw - tmpfs tmpfs rw\n"
+        "30 26 0:27 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+        "40 26 0:40 / /mnt/net rw - nfs4 server:/export rw\n"
+        "41 26 0:41 / /mnt/smb rw - cifs //host/share rw\n"
+        "42 26 0:42 / /mnt/ssh rw - fuse.sshfs u@host:/home rw\n"
+        "43 26 0:43 / /mnt/odd rw - fuse.whatever otherhost:/data rw\n"
+        "44 26 0:44 / /mnt/v9 rw - 9p hostshare rw\n"
+        "50 26 8:17 / /mnt/stick rw,relatime shared:9 master:2 - vfat /dev/sdb1 rw\n"
+        "51 26 8:33 / /media/u/DISK rw - ext4 /dev/sdc1 rw\n"
+        "52 26 8:32 / /data\\040disk rw - ext4 /dev/sdc rw\n"
+        "53 26 7:3 / /snap/core/1 ro - squashfs /dev/loop3 ro\n"
+        "54 26 11:0 / /mnt/cd ro - iso9660 /dev/sr0 ro\n"
+        "55 26 0:50 /@data /srv rw - btrfs /dev/sdd1 rw\n"
+        "56 26 0:51 / /work rw - btrfs /dev/sde2 rw\n"
+        "57 26 8:1 /var/lib/c/hosts /etc/hosts rw - ext4 /dev/sda1 rw\n"
+        "58 26 8:1 / /data\\040disk rw - ext4 /dev/sda1 rw\n"
+        "59 26 8:2 / /boot/efi rw - vfat /dev/sda2 rw\n"
+        "60 26 0:60 / /pool rw - zfs tank/pool rw\n"
+        "61 26 0:61 / /mnt/bad\n";
+    EXPECT_EQ(root_paths(mountinfo, probe),
+              (std::vector<std::string>{"/home/u", "/", "/data disk", "/work", "/pool"}));
+
+    // A container: the root is an overlay, the home folder is a mount too.
+    ScriptedMounts none;
+    EXPECT_EQ(root_paths("1 0 0:30 / / rw - overlay overlay rw,lowerdir=/l\n"
+                         "2 1 8:1 /h /home/u rw - ext4 /dev/sda1 rw\n",
+                         none),
+              (std::vector<std::string>{"/home/u", "/"}));
+    EXPECT_EQ(root_paths("", none), (std::vector<std::string>{"/home/u"}));
 }
 
 TEST(DialogChecks, NamesThatWouldLeaveTheFolderAreRefused) {
