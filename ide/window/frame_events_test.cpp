@@ -1,0 +1,264 @@
+// Events reaching the IDE's window as the desktop delivers them: files
+// dropped from a file manager, and quitting while a find in project runs.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "ide/project/project_creation.h"
+#include "ide/window/output_pane.h"
+#include "ide/window/startup.h"
+#include "tests/support/child_process.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/scripted_boxes.h"
+#include "ui/sjis_text.h"
+
+namespace lumora::ide {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::BoxAnswer;
+
+const std::string kBin = LUMORA_BIN_DIR;
+
+std::string sjis(const char* utf8_text) {
+    return ui::to_sjis(QString::fromUtf8(utf8_text));
+}
+
+// Tells whether anyone opened a FIFO for reading, and lets such a reader go
+// (it sees the end of the file) so a faulty IDE fails the test instead of
+// hanging it. A writer's non-blocking open succeeds only while a reader has
+// the FIFO open.
+class FifoWatch {
+  public:
+    explicit FifoWatch(std::string path) : path_(std::move(path)), thread_([this] { watch(); }) {}
+    ~FifoWatch() {
+        done_ = true;
+        thread_.join();
+    }
+    bool was_opened() const { return opened_; }
+
+  private:
+    void watch() {
+        while (!done_) {
+            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened_ = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    std::string path_;
+    std::atomic<bool> done_{false};
+    std::atomic<bool> opened_{false};
+    std::thread thread_;
+};
+
+class FrameEventsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::qt_app();
+        ASSERT_FALSE(tmp_.path().empty());
+        cwd_ = fs::current_path();
+        fs::create_directories(tmp_ / "prog");
+        fs::copy_file(std::string(LUMORA_SOURCE_DIR) + "/testkit/toolchain/Lumo.kdb", tmp_ / "prog/Lumo.kdb");
+        memory_.write_string("Config", "FirstRun", "FALSE");
+        memory_.write_string("Config", "LumoraFolder", kBin + "/toolchain/lumo");
+        memory_.write_string("Config", "DMCFolder", kBin + "/toolchain/dmc");
+        memory_.write_string("Config", "ProjectFolder", tmp_.path());
+    }
+    void TearDown() override {
+        frame_.reset();
+        fs::current_path(cwd_);
+    }
+
+    CMainFrame& start() {
+        app_ = std::make_unique<AppState>(memory_);
+        app_->program_folder = tmp_ / "prog";
+        FrameServices s;
+        s.exec_dialog = [](QDialog& d) {
+            ADD_FAILURE() << "unexpected dialog " << d.windowTitle().toStdString();
+            return static_cast<int>(QDialog::Rejected);
+        };
+        frame_ = start_ide(*app_, s, {});
+        EXPECT_TRUE(frame_);
+        frame_->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
+        return *frame_;
+    }
+
+    // A project named `name` in a folder of its own, holding `sources`
+    // besides its main source. Returns the project file.
+    std::string make_project(const std::string& name,
+                             const std::vector<std::pair<std::string, std::string>>& sources) {
+        const std::string folder = tmp_ / ("work/" + name);
+        create_folder_tree(folder);
+        auto created = create_project(folder, name, [](const std::string&) { return true; });
+        EXPECT_TRUE(created.doc) << created.error;
+        std::vector<std::string> paths;
+        for (const auto& [file, text] : sources) {
+            std::ofstream(folder + "/" + file, std::ios::binary) << text;
+            paths.push_back(folder + "/" + file);
+        }
+        if (!paths.empty()) {
+            created.doc->add_files(paths);
+            EXPECT_EQ(created.doc->save(), ProjectFileError::None);
+        }
+        return folder + "/" + name + ".lmp";
+    }
+
+    testing::TempDir tmp_;
+    fs::path cwd_;
+    platform::MemorySettingsStore memory_;
+    std::unique_ptr<AppState> app_;
+    std::unique_ptr<CMainFrame> frame_;
+    testing::ScriptedBoxes boxes_;
+    ui::ScopedMessageBoxes scoped_{boxes_};
+};
+
+QMimeData* urls_of(const std::vector<std::string>& paths) {
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const std::string& p : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(p)));
+    data->setUrls(urls);
+    return data;
+}
+
+// Enter, move and drop at `pos` of `target`, as the window system hands a
+// drag from a file manager to a widget: the move and the drop start out as
+// the enter and the move left them. Returns whether the drop was taken.
+bool drag_and_drop(QWidget& target, const QMimeData& data, QPoint pos) {
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(pos, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDragMoveEvent move(pos, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    move.setAccepted(true);
+    move.setDropAction(enter.dropAction());
+    QCoreApplication::sendEvent(&target, &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent drop(QPointF(pos), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    drop.setAccepted(true);
+    drop.setDropAction(move.dropAction());
+    QCoreApplication::sendEvent(&target, &drop);
+    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
+TEST_F(FrameEventsTest, DroppedFilesOpenInTheirOrderAndAFifoIsNeverRead) {
+    const std::string lmp = make_project("b", {});
+    const std::string a = tmp_ / "a.c";
+    std::ofstream(a) << "int a;\n";
+    const std::string fifo = tmp_ / "pipe.c";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CMainFrame& f = start();
+
+    // Text without files is not offered to the frame.
+    QMimeData text;
+    text.setText("int a;");
+    EXPECT_FALSE(drag_and_drop(f, text, {40, 40}));
+
+    // When the project opens, the source dropped before it is open already.
+    size_t children_when_project_opened = 99;
+    QObject::connect(&f, &QWidget::windowTitleChanged, &f, [&](const QString& title) {
+        if (title == "b - Kelvane") children_when_project_opened = f.children().size();
+    });
+    boxes_.expect("通常のファイルではない", BoxAnswer::ok);
+    std::unique_ptr<QMimeData> files(urls_of({a, fifo, lmp}));
+    {
+        FifoWatch watch(fifo);
+        EXPECT_TRUE(drag_and_drop(f, *files, {f.width() / 2, f.height() / 2}));
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(watch.was_opened()) << "the FIFO was opened for reading";
+    }
+    EXPECT_EQ(children_when_project_opened, 1u);
+    ASSERT_EQ(f.children().size(), 1u);
+    EXPECT_EQ(f.children().front()->document().path(), a);
+    ASSERT_TRUE(f.project());
+    EXPECT_EQ(f.windowTitle(), "b - Kelvane");
+    EXPECT_EQ(app_->recent_files.entries().front(), a);
+    EXPECT_EQ(app_->recent_projects.entries().front(), lmp);
+    EXPECT_EQ(boxes_.shown().size(), 1u);
+}
+
+// Fills and accepts the find-in-project dialog once it shows.
+void answer_find_dialog(const QString& text) {
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, text] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) return;
+        poll->stop();
+        poll->deleteLater();
+        auto* edit = dialog->findChild<QLineEdit*>();
+        ASSERT_TRUE(edit);
+        edit->setText(text);
+        for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+            if (b->text() == QStringLiteral("検索(&F)")) return b->click();
+        ADD_FAILURE() << "no search button";
+    });
+    poll->start();
+}
+
+TEST_F(FrameEventsTest, QuittingDuringAFindInProjectStopsItThenCloses) {
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (int i = 0; i < 40; ++i)
+        sources.emplace_back("f" + std::to_string(i) + ".c",
+                             "int x;\r\nint needle" + std::to_string(i) + ";\r\n");
+    const std::string lmp = make_project("many", sources);
+    CMainFrame& f = start();
+    ASSERT_TRUE(f.open_project(lmp));
+    CKelvaneDoc* project = f.project();
+
+    // The quit arrives while the search runs: the first result row asks
+    // for it, and the search's own pump delivers it.
+    int quits_asked = 0;
+    bool was_busy_at_quit = false;
+    project->messages().add_listener([&](OutputList::Change change, size_t first, size_t count) {
+        if (change != OutputList::Change::Appended || quits_asked > 0) return;
+        for (size_t i = first; i < first + count; ++i)
+            if (project->messages().at(i).kind == 5) {
+                ++quits_asked;
+                QTimer::singleShot(0, &f, [&] {
+                    was_busy_at_quit = f.busy().kind() == BusyKind::find;
+                    f.run_command(CommandId::app_exit);
+                });
+                return;
+            }
+    });
+    std::vector<std::string> lines;
+    answer_find_dialog(QStringLiteral("needle"));
+    f.run_command(CommandId::find_in_project);
+    for (const auto& m : project->messages().messages()) lines.push_back(m.text);
+
+    EXPECT_EQ(quits_asked, 1);
+    EXPECT_TRUE(was_busy_at_quit);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front(), sjis("'needle' を検索中..."));
+    EXPECT_EQ(lines.back(), sjis("取り消されました。"));
+    EXPECT_LT(lines.size(), sources.size()) << "the search went on after the quit";
+    EXPECT_FALSE(f.busy().busy());
+
+    // The window closes once the search has given up.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 5000));
+    EXPECT_FALSE(f.project());
+}
+
+}  // namespace
+}  // namespace lumora::ide
