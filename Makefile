@@ -2,6 +2,11 @@
 
 .PHONY: test demo bench fuzz package screenshots bootstrap clean
 
+# Compiler cache keys relative to the checkout, so a fresh clone in any folder
+# reuses what an earlier build of the same sources compiled.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+
 # Seconds each fuzz target runs under `make fuzz`.
 FUZZ_SECONDS ?= 60
 
