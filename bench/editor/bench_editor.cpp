@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/source_corpus.h"
 #include "ide/editor/draw_state.h"
 #include "ide/editor/edit_controller.h"
 #include "ide/editor/keyword_db.h"
@@ -24,54 +25,12 @@ using namespace lumora::editor;
 
 namespace {
 
-const char* const kKdb =
-    "C/C++ ;0\n{\n#include\nint\nchar\nvoid\nreturn\nif\nelse\nfor\nwhile\nstatic\nconst\nunsigned\n}\n"
-    "Lumora ;1\n{\nlm_print,lumora.h,10\nlm_wait,lumora.h,20\n}\n";
-
 const KeywordDatabase& keywords() {
-    static KeywordDatabase db = KeywordDatabase::parse(kKdb);
-    return db;
+    return lumora::bench::source_keywords();
 }
 
-// A C-like line with a Shift-JIS comment now and then.
-std::string source_line(size_t i) {
-    switch (i % 8) {
-        case 0:
-            return "/* \x83\x81\x83\x43\x83\x93\x8F\x88\x97\x9D (main loop) */";
-        case 1:
-            return "static int counter_" + std::to_string(i) + " = 0x1F;";
-        case 2:
-            return "\tfor (i = 0; i < 100; i++) {";
-        case 3:
-            return "\t\tlm_print(\"\x95\xB6\x8E\x9A\x97\xF1 value %d\\n\", i); // "
-                   "\x83\x52\x83\x81\x83\x93\x83\x67";
-        case 4:
-            return "\t\tif (buf[i] != 'x') return -1;";
-        case 5:
-            return "\t}";
-        case 6:
-            return "#include <stdio.h>";
-        default:
-            return "unsigned char table_" + std::to_string(i) + "[16];";
-    }
-}
-
-std::string source_text(size_t bytes) {
-    std::string s;
-    s.reserve(bytes + 128);
-    for (size_t i = 0; s.size() < bytes; ++i) {
-        s += source_line(i);
-        s += "\r\n";
-    }
-    return s;
-}
-
-std::vector<std::string> source_lines(size_t count) {
-    std::vector<std::string> v;
-    v.reserve(count);
-    for (size_t i = 0; i < count; ++i) v.push_back(source_line(i));
-    return v;
-}
+using lumora::bench::source_lines;
+using lumora::bench::source_text;
 
 std::string scratch_dir() {
     std::string t = (std::filesystem::temp_directory_path() / "edbenchXXXXXX").string();

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/source_corpus.h"
 #include "ide/editor/keyword_db.h"
 #include "ide/editor/text_doc.h"
 #include "ide/editor/text_file_reader.h"
@@ -27,33 +28,11 @@ using namespace lumora;
 namespace {
 
 const editor::KeywordDatabase& keywords() {
-    static editor::KeywordDatabase db = editor::KeywordDatabase::parse(
-        "C/C++ ;0\n{\n#include\nint\nchar\nvoid\nreturn\nif\nelse\nfor\nwhile\nstatic\nunsigned\n}\n");
-    return db;
-}
-
-std::string source_line(size_t i) {
-    switch (i % 6) {
-        case 0:
-            return "/* \x83\x81\x83\x43\x83\x93\x8F\x88\x97\x9D (main loop) */";
-        case 1:
-            return "static int counter_" + std::to_string(i) + " = 0x1F;";
-        case 2:
-            return "\tfor (i = 0; i < 100; i++) {";
-        case 3:
-            return "\t\tlm_print(\"\x95\xB6\x8E\x9A\x97\xF1 value %d\\n\", i); // "
-                   "\x83\x52\x83\x81\x83\x93\x83\x67";
-        case 4:
-            return "\t\tif (buf[i] != 'x') return -1;";
-        default:
-            return "\t}";
-    }
+    return bench::source_keywords();
 }
 
 std::vector<std::string> million_lines() {
-    std::vector<std::string> lines(1000000);
-    for (size_t i = 0; i < lines.size(); ++i) lines[i] = source_line(i);
-    return lines;
+    return bench::source_lines(1000000);
 }
 
 editview::EditEnvironment& environment() {
@@ -102,28 +81,24 @@ void BM_FullRepaint200x60(benchmark::State& state) {
     editor::CTextDoc doc(&keywords(), 4);
     std::vector<std::string> lines(200);
     for (size_t i = 0; i < lines.size(); ++i) {
-        lines[i] = source_line(i);
+        lines[i] = bench::source_line(i);
         while (lines[i].size() < 200) lines[i] += " x = y + 1;";
         lines[i].resize(200);
     }
     doc.set_lines(lines);
     doc.set_text_type(editor::kTypeC);
+    // Argument 1: characters copied as pre-blended pictures (what the view
+    // does); 0: every glyph blended by the painter, for comparison.
+    environment().set_sprite_text(state.range(0) != 0);
     auto view = make_view(doc, 200, 60);
     for (auto _ : state) view->viewport()->repaint();
+    environment().set_sprite_text(true);
 }
-BENCHMARK(BM_FullRepaint200x60)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRepaint200x60)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void BM_Open20MBToFirstFrame(benchmark::State& state) {
     const std::string path = (std::filesystem::temp_directory_path() / "bench_editview_20mb.c").string();
-    {
-        std::ofstream out(path, std::ios::binary);
-        size_t bytes = 0;
-        for (size_t i = 0; bytes < 20u * 1024 * 1024; ++i) {
-            const std::string l = source_line(i) + "\r\n";
-            out << l;
-            bytes += l.size();
-        }
-    }
+    std::ofstream(path, std::ios::binary) << bench::source_text(20u << 20);
     for (auto _ : state) {
         editor::TextFileReader reader;
         if (!reader.read(path)) {

@@ -32,6 +32,7 @@ void EditEnvironment::set_font(const QFont& font) {
     raw_font_ = QRawFont::fromFont(font);
     cell_ = ui::cell_metrics(font);
     glyphs_.clear();
+    sprites_.reset(raw_font_, cell_.width, cell_.height, cell_.ascent);
 }
 
 quint32 EditEnvironment::glyph_of(uint16_t code) const {

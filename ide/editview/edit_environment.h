@@ -11,6 +11,7 @@
 #include "ide/editor/colour_lookup.h"
 #include "ide/editor/edit_controller.h"
 #include "ide/editor/search.h"
+#include "ide/editview/glyph_sprites.h"
 #include "ui/cell_font.h"
 
 class QPalette;
@@ -45,6 +46,11 @@ class EditEnvironment {
     const QRawFont& raw_font() const { return raw_font_; }
     const ui::CellMetrics& cell() const { return cell_; }
     void set_font(const QFont& font);
+    // Characters pre-blended onto their background (see GlyphSprites); off,
+    // every glyph goes through the painter, as on screens with a scale.
+    GlyphSprites& sprites() const { return sprites_; }
+    bool sprite_text() const { return sprite_text_; }
+    void set_sprite_text(bool on) { sprite_text_ = on; }
 
     const editor::KeywordDatabase* keywords() const { return keywords_; }
     void set_keywords(const editor::KeywordDatabase* keywords) { keywords_ = keywords; }
@@ -63,6 +69,8 @@ class EditEnvironment {
     QRawFont raw_font_;
     ui::CellMetrics cell_;
     mutable std::vector<quint32> glyphs_;
+    mutable GlyphSprites sprites_;
+    bool sprite_text_ = true;
     const editor::KeywordDatabase* keywords_ = nullptr;
     std::string platform_folder_;
 };

@@ -3,14 +3,17 @@
 #include <QFocusEvent>
 #include <QGlyphRun>
 #include <QGuiApplication>
+#include <QImage>
 #include <QInputMethod>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QTextCharFormat>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstring>
 
 #include "common/sjis.h"
 #include "ide/editor/columns.h"
@@ -356,18 +359,31 @@ void CTextEditView::paintEvent(QPaintEvent* event) {
     const auto& c = env_.cell();
     const QRect area = event->rect();
     const auto window = qcolour(env_.colours().system().window);
-    p.fillRect(area, window);
     const int first = v_.position() + std::max(area.top(), 0) / c.height;
     const int end = std::min(v_.position() + area.bottom() / c.height + 2, doc_.line_count());
+    // Text is composed in a picture of our own from pre-blended characters
+    // and copied once; a scaled screen goes through the painter glyph by glyph.
+    const bool compose = env_.sprite_text() && viewport()->devicePixelRatio() == 1.0;
+    const int band_bottom = std::min(area.bottom() + 1, (end - v_.position()) * c.height);
     if (first < end) {
+        if (compose) {
+            const QSize line_size(viewport()->width(), c.height);
+            if (line_image_.size() != line_size) line_image_ = QImage(line_size, QImage::Format_RGB32);
+            if (band_bottom <= area.bottom())
+                p.fillRect(QRect(area.left(), band_bottom, area.width(), area.bottom() + 1 - band_bottom),
+                           window);
+        } else {
+            p.fillRect(area, window);
+        }
         int state = editor::drawing_entry_state(doc_, text_type_, first, v_.position());
         const int first_x = -h_.position() * c.width;
         for (auto& b : buckets_) {
             b.glyphs.clear();
             b.positions.clear();
         }
-        for (int line = first; line < end; ++line) paint_line(p, line, state, first_x);
-        // Text last, one glyph run per colour class.
+        for (int line = first; line < end; ++line) paint_line(p, line, state, first_x, area, compose);
+        // Text last, one glyph run per colour class (with pictures: only the
+        // characters that reach out of their cells).
         for (size_t k = 0; k < buckets_.size(); ++k) {
             if (buckets_[k].glyphs.isEmpty()) continue;
             QGlyphRun run;
@@ -377,38 +393,76 @@ void CTextEditView::paintEvent(QPaintEvent* event) {
             p.setPen(qcolour(env_.colours().of(static_cast<int>(k)).text));
             p.drawGlyphRun(QPointF(0, 0), run);
         }
+    } else {
+        p.fillRect(area, window);
     }
-    // Composition text of the input method, at the caret.
-    if (!preedit_.isEmpty()) {
-        const std::string bytes = ui::to_sjis(preedit_);
-        const QRect at = cell_rect(controller_.caret());
-        const int cells = static_cast<int>(sjis::display_width(bytes, 8));
-        QRect box(at.left(), at.top(), cells * c.width, c.height);
-        const auto colours = env_.colours().of(ide::kColourDefault);
-        p.fillRect(box, qcolour(colours.background));
-        p.setPen(qcolour(colours.text));
-        QFont f = env_.font();
-        f.setUnderline(true);
-        p.setFont(f);
-        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, preedit_);
-    }
-    if (caret_on_ && hasFocus()) {
+    paint_preedit(p);
+    // While composing, the composition's cursor stands in for the caret.
+    if (caret_on_ && hasFocus() && preedit_.isEmpty()) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         p.fillRect(caret_rect(), Qt::white);
     }
 }
 
-void CTextEditView::paint_line(QPainter& p, int line, int& state, int first_x) {
+namespace {
+
+QRgb qrgb(editor::Rgb c) {
+    return qRgb(c.r, c.g, c.b);
+}
+
+// Fills columns [x0, x1) of rows [y0, y1) of an RGB32 picture.
+void fill_span(QImage& img, int x0, int x1, int y0, int y1, QRgb colour) {
+    if (x0 >= x1) return;
+    const qsizetype stride = img.bytesPerLine() / 4;
+    auto* bits = reinterpret_cast<uint32_t*>(img.bits());
+    for (int y = y0; y < y1; ++y) std::fill_n(bits + y * stride + x0, x1 - x0, colour);
+}
+
+// Copies the part of a character picture (`w` pixels wide, its left at
+// `left`) that falls in columns [x0, x1), rows [y0, y1) of both.
+void copy_sprite(QImage& img, const uint32_t* sprite, int w, int left, int x0, int x1, int y0, int y1) {
+    const int from = std::max(left, x0), to = std::min(left + w, x1);
+    if (from >= to) return;
+    const qsizetype stride = img.bytesPerLine() / 4;
+    uint32_t* dst = reinterpret_cast<uint32_t*>(img.bits()) + y0 * stride + from;
+    const uint32_t* src = sprite + y0 * w + (from - left);
+    const int n = to - from;
+    // A few pixels a row: plain stores beat a library call per row.
+    for (int y = y0; y < y1; ++y, dst += stride, src += w) {
+        int k = 0;
+        for (; k + 4 <= n; k += 4) std::memcpy(dst + k, src + k, 16);
+        for (; k < n; ++k) dst[k] = src[k];
+    }
+}
+
+}  // namespace
+
+void CTextEditView::paint_line(QPainter& p, int line, int& state, int first_x, const QRect& area,
+                               bool compose) {
     const auto& c = env_.cell();
     const editor::TextLine* l = doc_.line(line);
     if (!l) return;
     const int y = (line - v_.position()) * c.height;
     const bool mark = l->bookmark;
-    if (mark) p.fillRect(0, y, viewport()->width(), c.height, QColor(0, 255, 255));
+    const int width = viewport()->width();
+    // The rows (of the line's picture) and columns this line draws.
+    const int y0 = std::max(y, area.top()) - y;
+    const int y1 = std::min({y + c.height, area.bottom() + 1, viewport()->height()}) - y;
+    const int x0 = std::max(area.left(), 0);
+    const int x1 = std::min(area.right() + 1, width);
+    const bool in_area = y0 < y1 && x0 < x1;
+    const QRgb cyan = qRgb(0, 255, 255);
+    // With a picture every pixel is written once: each cell gets its
+    // character or its background, the rest of the line the line's colour.
+    if (!compose && mark) {
+        p.fillRect(0, y, width, c.height, QColor(0, 255, 255));
+    }
 
     static thread_local std::vector<editor::ColourRun> runs;
     static thread_local std::vector<editor::PaintSegment> segments;
     editor::colour_line(*l, text_type_, state, runs);
+    // Outside the area the line only carries its comment state on.
+    if (compose && !in_area) return;
     if (controller_.has_selection()) {
         const auto [from, to] = controller_.selection_range();
         if (line >= from.line && line <= to.line) {
@@ -418,9 +472,9 @@ void CTextEditView::paint_line(QPainter& p, int line, int& state, int first_x) {
         }
     }
     const int end_column = editor::paint_segments(l->text, runs, doc_.tab_length(), segments);
-    const int width = viewport()->width();
     const editor::Rgb window = env_.colours().system().window;
     const qreal baseline = y + c.ascent;
+    GlyphSprites& sprites = env_.sprites();
     for (const editor::PaintSegment& seg : segments) {
         const int x = first_x + seg.column * c.width;
         if (x >= width) break;
@@ -428,24 +482,94 @@ void CTextEditView::paint_line(QPainter& p, int line, int& state, int first_x) {
         const int cells = static_cast<int>(text.size());  // one cell per byte, tabs already spaces
         if (x + cells * c.width <= 0) continue;
         const auto colours = env_.colours().of(seg.colour, mark);
-        if (colours.background != window || mark)
-            p.fillRect(x, y, cells * c.width, c.height, qcolour(colours.background));
-        GlyphBucket& bucket = buckets_[static_cast<size_t>(std::clamp(seg.colour, 0, 14))];
+        const QRgb background = qrgb(colours.background);
+        if (!compose && (colours.background != window || mark))
+            p.fillRect(x, y, cells * c.width, c.height, background);
+        const int k = std::clamp(seg.colour, 0, 14);
+        const QRgb ink = qrgb(env_.colours().of(k).text);
+        GlyphBucket& bucket = buckets_[static_cast<size_t>(k)];
         for (size_t i = 0; i < text.size();) {
             const size_t len = std::max<size_t>(1, sjis::char_length(text, i));
             const int px = x + static_cast<int>(i) * c.width;
             if (px >= width) break;
             const uint8_t b0 = static_cast<uint8_t>(text[i]);
-            if (b0 != ' ' && px + static_cast<int>(len) * c.width > 0) {
+            const int w = static_cast<int>(len) * c.width;
+            if (b0 != ' ' && px + w > 0) {
                 const uint16_t code =
                     len == 2 ? static_cast<uint16_t>(b0 << 8 | static_cast<uint8_t>(text[i + 1])) : b0;
-                bucket.glyphs.push_back(env_.glyph_of(code));
-                bucket.positions.push_back(QPointF(px, baseline));
+                const quint32 glyph = env_.glyph_of(code);
+                const uint32_t* sprite =
+                    compose ? sprites.sprite(code, glyph, static_cast<int>(len), ink, background) : nullptr;
+                if (sprite) {
+                    copy_sprite(line_image_, sprite, w, px, x0, x1, y0, y1);
+                } else {
+                    if (compose)
+                        fill_span(line_image_, std::max(px, x0), std::min(px + w, x1), y0, y1, background);
+                    bucket.glyphs.push_back(glyph);
+                    bucket.positions.push_back(QPointF(px, baseline));
+                }
+            } else if (compose) {
+                fill_span(line_image_, std::max(px, x0), std::min(px + w, x1), y0, y1, background);
             }
             i += len;
         }
     }
-    draw_end_mark(p, first_x + end_column * c.width, y, c.height);
+    if (compose) {
+        fill_span(line_image_, std::max(first_x + end_column * c.width, x0), x1, y0, y1,
+                  mark ? cyan : qrgb(window));
+        p.drawImage(QPoint(x0, y + y0), line_image_, QRect(x0, y0, x1 - x0, y1 - y0));
+        // The mark kept to its own line, which its neighbours' pictures
+        // would otherwise cut.
+        p.save();
+        p.setClipRect(QRect(0, y, width, c.height), Qt::IntersectClip);
+        draw_end_mark(p, first_x + end_column * c.width, y, c.height);
+        p.restore();
+    } else {
+        draw_end_mark(p, first_x + end_column * c.width, y, c.height);
+    }
+}
+
+void CTextEditView::paint_preedit(QPainter& p) {
+    if (preedit_.isEmpty()) return;
+    // Each character on its own cells from the caret on, as it will stand
+    // once committed: two cells for a double-byte character, one for a
+    // single byte (and for one Shift-JIS cannot hold, which commits as '?').
+    const auto& c = env_.cell();
+    const QRect at = cell_rect(controller_.caret());
+    const auto plain = env_.colours().of(ide::kColourDefault);
+    const auto chosen = env_.colours().of(ide::kColourSelect);
+    const int underline_y =
+        std::min(at.top() + c.ascent + std::max(1, qRound(env_.raw_font().underlinePosition())),
+                 at.top() + c.height - 1);
+    int x = at.left();
+    int cursor_x = x;
+    for (qsizetype i = 0; i < preedit_.size();) {
+        const qsizetype n = preedit_.at(i).isHighSurrogate() && i + 1 < preedit_.size() ? 2 : 1;
+        if (i == preedit_cursor_) cursor_x = x;
+        const std::string bytes = ui::to_sjis(preedit_.mid(i, n));
+        const int cells = bytes.size() == 2 ? 2 : 1;
+        const bool highlighted =
+            i < static_cast<qsizetype>(preedit_highlight_.size()) && preedit_highlight_[i];
+        const auto colours = highlighted ? chosen : plain;
+        p.fillRect(x, at.top(), cells * c.width, c.height, qcolour(colours.background));
+        const uint8_t b0 = bytes.empty() ? '?' : static_cast<uint8_t>(bytes[0]);
+        const uint16_t code =
+            cells == 2 ? static_cast<uint16_t>(b0 << 8 | static_cast<uint8_t>(bytes[1])) : b0;
+        if (code != ' ') {
+            QGlyphRun run;
+            run.setRawFont(env_.raw_font());
+            run.setGlyphIndexes({env_.glyph_of(code)});
+            run.setPositions({QPointF(x, at.top() + c.ascent)});
+            p.setPen(qcolour(colours.text));
+            p.drawGlyphRun(QPointF(0, 0), run);
+        }
+        p.fillRect(x, underline_y, cells * c.width, 1, qcolour(colours.text));
+        x += cells * c.width;
+        i += n;
+    }
+    if (preedit_cursor_ >= preedit_.size()) cursor_x = x;
+    // The composition's own cursor, steady while composing.
+    if (preedit_cursor_ >= 0) p.fillRect(cursor_x, at.top(), 2, c.height, qcolour(plain.text));
 }
 
 // --- events ---
@@ -561,6 +685,21 @@ void CTextEditView::keyPressEvent(QKeyEvent* e) {
 void CTextEditView::inputMethodEvent(QInputMethodEvent* e) {
     const QString commit = e->commitString();
     preedit_ = e->preeditString();
+    // Where the composition's cursor stands (none when the method hides it;
+    // at the end when it says nothing) and which characters it marks.
+    preedit_cursor_ = preedit_.size();
+    preedit_highlight_.assign(static_cast<size_t>(preedit_.size()), false);
+    for (const QInputMethodEvent::Attribute& a : e->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            preedit_cursor_ =
+                a.length == 0 ? -1 : std::clamp<int>(a.start, 0, static_cast<int>(preedit_.size()));
+        } else if (a.type == QInputMethodEvent::TextFormat) {
+            const QTextCharFormat f = a.value.value<QTextFormat>().toCharFormat();
+            if (f.background().style() == Qt::NoBrush) continue;
+            for (int i = std::max(a.start, 0); i < std::min<int>(a.start + a.length, preedit_.size()); ++i)
+                preedit_highlight_[static_cast<size_t>(i)] = true;
+        }
+    }
     if (!commit.isEmpty()) {
         const std::string bytes = ui::to_sjis(commit);
         act([&](EditController& c) {

@@ -7,11 +7,13 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QString>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "ide/editor/edit_controller.h"
 #include "ide/editor/scroll_model.h"
@@ -80,6 +82,7 @@ class CTextEditView : public QAbstractScrollArea, private editor::TextDocObserve
     const editor::ScrollAxis& vertical_axis() const { return v_; }
     const editor::ScrollAxis& horizontal_axis() const { return h_; }
     QString preedit() const { return preedit_; }
+    int preedit_cursor() const { return preedit_cursor_; }
     bool caret_shown() const { return caret_on_; }
 
     // Status texts "%3d行" and "%3d桁".
@@ -123,13 +126,16 @@ class CTextEditView : public QAbstractScrollArea, private editor::TextDocObserve
     void redraw_lines(int first, int end);
     void restart_blink();
     void caret_placed();
-    void paint_line(QPainter& p, int line, int& state, int first_x);
+    void paint_line(QPainter& p, int line, int& state, int first_x, const QRect& area, bool compose);
+    void paint_preedit(QPainter& p);
     // Glyphs of one paint, by colour class, drawn as one run each.
     struct GlyphBucket {
         QList<quint32> glyphs;
         QList<QPointF> positions;
     };
     std::array<GlyphBucket, 15> buckets_;
+    // The picture one line of text is composed in.
+    QImage line_image_;
 
     editor::CTextDoc& doc_;
     EditEnvironment& env_;
@@ -144,6 +150,8 @@ class CTextEditView : public QAbstractScrollArea, private editor::TextDocObserve
     QBasicTimer blink_;
     bool caret_on_ = false;
     QString preedit_;
+    int preedit_cursor_ = -1;              // in UTF-16 units; -1: hidden
+    std::vector<bool> preedit_highlight_;  // per UTF-16 unit: the clause being converted
     // Before an action: caret and anchor, to redraw what changed.
     editor::CaretPos before_caret_;
     editor::CaretPos before_anchor_;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QScrollBar>
+#include <utility>
 
 #include "ide/editor/colour_lookup.h"
 #include "ide/editor/keyword_db.h"
@@ -386,6 +387,134 @@ TEST_F(EditView, EachViewKeepsItsOwnTextType) {
     EXPECT_EQ(background(*c_view, 8), 0x0000FFu);
     EXPECT_EQ(background(*text_view, 0), 0xFFFFFFu);
     EXPECT_EQ(background(*text_view, 8), 0xFFFFFFu);
+}
+
+// Text on every kind of background: keywords, numbers, comments, strings,
+// kanji and half-width kana, tabs, a bookmark and a selection across lines.
+std::vector<std::string> mixed_lines() {
+    return {"int x = 12; // \x83\x52\x83\x81\x83\x93\x83\x67",
+            "\t\"\x95\xB6\x8E\x9A\x97\xF1 %d\\n\" /* \xB6\xC5 */ x", "plain text with WIDE glyphs: W M @ %",
+            "#include <a.h>", "\x01\x7F end"};
+}
+
+QImage grab_without_caret(CTextEditView& view) {
+    view.clearFocus();
+    return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Characters copied as pre-blended pictures give exactly the pixels the
+// painter draws glyph by glyph, for the whole view and for a part of it.
+TEST_F(EditView, CharacterPicturesMatchThePainterPixelForPixel) {
+    auto db = editor::KeywordDatabase::parse("C\n{\nint\n#include\n}\n");
+    CTextDoc doc(&db, 4);
+    doc.set_lines(mixed_lines());
+    doc.set_text_type(editor::kTypeC);
+    doc.set_bookmark(2, true);
+    EditEnvironment env;
+    PaintFixture colours;
+    env.set_colours(colours.text, colours.back);
+    auto view = make_view(doc, env, 30, 6);
+    view->act([](editor::EditController& c) { c.set_selection({6, 0}, {3, 1}); });
+    auto both = [&] {
+        env.set_sprite_text(false);
+        const QImage painter = grab_without_caret(*view);
+        env.set_sprite_text(true);
+        const QImage pictures = grab_without_caret(*view);
+        return std::pair{painter, pictures};
+    };
+    const auto [painter, pictures] = both();
+    EXPECT_EQ(painter, pictures);
+    EXPECT_GT(env.sprites().picture_count(), 20u);
+    // Scrolled one column right, so the first kanji stands half outside.
+    view->horizontalScrollBar()->setValue(1);
+    const auto [painter2, pictures2] = both();
+    EXPECT_EQ(painter2, pictures2);
+    EXPECT_NE(painter, painter2);
+    // A repaint of a band across cells draws what the full repaint drew there.
+    const QRect band(env.cell().width * 3 + 2, env.cell().height / 2, env.cell().width * 9,
+                     env.cell().height * 2);
+    QImage part(view->viewport()->size(), QImage::Format_RGB32);
+    part.fill(Qt::magenta);
+    view->viewport()->render(&part, band.topLeft(), QRegion(band));
+    EXPECT_EQ(part.copy(band), pictures2.copy(band));
+    EXPECT_EQ(part.pixel(band.left() - 1, band.top()), QColor(Qt::magenta).rgb());
+}
+
+// The pictures belong to characters, not to lines: after edits in another
+// view, this view shows exactly what a new view of the document shows.
+TEST_F(EditView, PicturesFollowEditsMadeInAnotherView) {
+    auto db = editor::KeywordDatabase::parse("C\n{\nint\n}\n");
+    CTextDoc doc(&db, 4);
+    doc.set_lines(mixed_lines());
+    doc.set_text_type(editor::kTypeC);
+    EditEnvironment env;
+    auto a = make_view(doc, env, 30, 6);
+    auto b = make_view(doc, env, 30, 6);
+    const QImage before = grab_without_caret(*a);
+    b->setFocus();
+    key(b.get(), Qt::Key_Home, Qt::ControlModifier);
+    type(b.get(), QString::fromUtf8("/* 漢"));  // opens a comment over every line below
+    key(b.get(), Qt::Key_Down);
+    key(b.get(), Qt::Key_Delete, Qt::ControlModifier);
+    key(b.get(), Qt::Key_F2, Qt::ControlModifier);
+    QApplication::processEvents();
+    const QImage after = grab_without_caret(*a);
+    EXPECT_NE(after, before);
+    auto fresh = make_view(doc, env, 30, 6);
+    EXPECT_EQ(after, grab_without_caret(*fresh));
+    env.set_sprite_text(false);
+    EXPECT_EQ(after, grab_without_caret(*a));
+}
+
+// The composition stands on the grid from the caret on, each character on
+// the cells it will take once committed, underlined, with its own cursor.
+TEST_F(EditView, CompositionIsDrawnCellByCellWithItsCursor) {
+    CTextDoc doc(nullptr, 4);
+    doc.set_lines({"ab"});
+    EditEnvironment env;
+    auto view = make_view(doc, env, 20, 3);
+    key(view.get(), Qt::Key_End);
+    const auto& cell = env.cell();
+    const QString text = QString::fromUtf8("xかｶ");  // 1 + 2 + 1 cells
+    QInputMethodEvent pre(text, {{QInputMethodEvent::Cursor, 1, 1, {}}});
+    QApplication::sendEvent(view.get(), &pre);
+    EXPECT_EQ(view->preedit_cursor(), 1);
+    const QImage composing = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    // The same text committed, in a view without focus (no caret).
+    CTextDoc committed(nullptr, 4);
+    committed.set_lines({"ab" + ui::to_sjis(text)});
+    auto plain = make_view(committed, env, 20, 3);
+    const QImage reference = grab_without_caret(*plain);
+
+    const int left = 2 * cell.width, right = 6 * cell.width;
+    const int cursor_x = 3 * cell.width;  // after "x"
+    int underline = -1;
+    for (int y = 0; y < cell.height && underline < 0; ++y) {
+        bool whole = true;
+        for (int x = left; x < right && whole; ++x) whole = qGray(composing.pixel(x, y)) < 60;
+        if (whole && qGray(composing.pixel(right, y)) > 200) underline = y;
+    }
+    ASSERT_GE(underline, cell.ascent) << "no underline under the composition";
+    for (int y = 0; y < cell.height; ++y) {
+        if (y == underline) continue;
+        for (int x = left; x < right; ++x) {
+            if (x == cursor_x || x == cursor_x + 1) {
+                EXPECT_LT(qGray(composing.pixel(x, y)), 60) << "cursor at " << x << "," << y;
+                continue;
+            }
+            ASSERT_EQ(composing.pixel(x, y), reference.pixel(x, y)) << "at " << x << "," << y;
+        }
+    }
+    // Committing clears it; a hidden cursor draws none.
+    QInputMethodEvent hidden(QString::fromUtf8("か"), {{QInputMethodEvent::Cursor, 0, 0, {}}});
+    QApplication::sendEvent(view.get(), &hidden);
+    EXPECT_EQ(view->preedit_cursor(), -1);
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("か"));
+    QApplication::sendEvent(view.get(), &commit);
+    EXPECT_TRUE(view->preedit().isEmpty());
+    EXPECT_EQ(doc.line_text(0), "ab\x82\xa9");
 }
 
 }  // namespace
