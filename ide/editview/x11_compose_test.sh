@@ -1,0 +1,46 @@
+#!/bin/sh
+# Text from a real input-method plug-in: Qt's compose plug-in turns the key
+# sequence Multi_key k j into "漢字" (from a compose file of our own), the
+# editor inserts it as Shift-JIS, Ctrl+S saves, and the file holds exactly
+# 8A BF 8E 9A. Run inside tests/support/xsession.
+set -u
+probe=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/editview_compose.XXXXXX") || exit 1
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The virtual server's keyboard has no compose key: put one on a keycode
+# without symbols before the editor reads the keymap.
+spare=$(xmodmap -pke | awk 'NF == 3 { k = $2 } END { print k }')
+[ -n "$spare" ] || { echo "no spare keycode for Multi_key" >&2; exit 1; }
+xmodmap -e "keycode $spare = Multi_key" || exit 1
+
+printf '<Multi_key> <k> <j> : "漢字"\n' >"$work/Compose"
+file=$work/empty.c
+: >"$file"
+XCOMPOSEFILE=$work/Compose QT_IM_MODULE=compose XDG_STATE_HOME=$work/state "$probe" "$file" &
+pid=$!
+
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^editview_probe$' | head -n 1)
+[ -n "$wid" ] || { echo "no editor window" >&2; exit 1; }
+xdotool windowfocus --sync "$wid" || exit 1
+xdotool key --delay 30 Multi_key k j
+xdotool key --delay 30 ctrl+s
+
+expected=$work/expected
+printf '\212\277\216\232' >"$expected"
+tries=0
+while ! cmp -s "$file" "$expected"; do
+    tries=$((tries + 1))
+    if [ $tries -gt 100 ]; then
+        echo "saved bytes differ (expected 8a bf 8e 9a):" >&2
+        od -An -tx1 "$file" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+echo "the compose plug-in's text was saved as Shift-JIS"
