@@ -7,6 +7,7 @@
 #include <QInputMethod>
 
 #include "ide/editview/text_edit_view.h"
+#include "ui/file_filter.h"
 #include "ui/message_box.h"
 
 namespace lumora::editview {
@@ -26,7 +27,8 @@ std::string& temp_folder() {
 QString file_dialog(QWidget* parent, const QString& initial) {
     // The overwrite question is ours (a message box like every other), so
     // the dialog does not ask its own.
-    return QFileDialog::getSaveFileName(parent, QString(), initial, QStringLiteral("All Files (*)"), nullptr,
+    return QFileDialog::getSaveFileName(parent, QString(), initial,
+                                        ui::dialog_filter(QStringLiteral("All Files (*.*)|*.*||")), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
 }
 

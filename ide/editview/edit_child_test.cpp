@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -193,6 +195,34 @@ TEST_F(EditChildTest, SaveAsAsksBeforeOverwritingAndKeepsTheOldNameOnFailure) {
     EXPECT_EQ(read_file(target), "hello");
     EXPECT_EQ(doc.path(), target);
     EXPECT_TRUE(child->title().endsWith("exists.txt"));
+}
+
+// The real file dialog: every file shown ("*.*" matches names without a dot
+// too), the current name offered, no question of its own (ours comes after),
+// and no input method while it is open.
+TEST_F(EditChildTest, SaveAsDialogShowsAllFilesWithTheInputMethodOff) {
+    const std::string path = dir_.file("named.c");
+    write_file(path, "x");
+    auto child = open(path);
+    CTextEditView& v = view(*child);
+    type(&v, "y");
+    bool checked = false;
+    when_shown<QFileDialog>([&](QFileDialog& d) {
+        EXPECT_EQ(d.nameFilters(), QStringList{QStringLiteral("All Files (*.*) (*)")});
+        EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_TRUE(d.testOption(QFileDialog::DontConfirmOverwrite));
+        ASSERT_EQ(d.selectedFiles().size(), 1);
+        EXPECT_EQ(QFileInfo(d.selectedFiles().front()).fileName(), QStringLiteral("named.c"));
+        EXPECT_FALSE(v.testAttribute(Qt::WA_InputMethodEnabled));
+        checked = true;
+        d.reject();
+    });
+    EXPECT_FALSE(child->execute(ide::EditCommand::save_as));
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(v.testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_EQ(read_file(path), "x");
+    EXPECT_EQ(child->document().path(), path);
+    EXPECT_TRUE(child->document().modified());
 }
 
 TEST_F(EditChildTest, FindReplaceAndJumpDialogs) {
