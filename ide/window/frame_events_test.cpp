@@ -1,5 +1,6 @@
-// Events reaching the IDE's window as the desktop delivers them: files
-// dropped from a file manager, and quitting while a find in project runs.
+// What reaches the IDE's window from the desktop: files dropped from a file
+// manager, quitting while a find in project runs, and a screen reader
+// reading the output pane.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -22,6 +24,7 @@
 
 #include "ide/project/project_creation.h"
 #include "ide/window/output_pane.h"
+#include "ide/window/output_pane_accessible.h"
 #include "ide/window/startup.h"
 #include "tests/support/child_process.h"
 #include "tests/support/qt_app.h"
@@ -258,6 +261,87 @@ TEST_F(FrameEventsTest, QuittingDuringAFindInProjectStopsItThenCloses) {
     // The window closes once the search has given up.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 5000));
     EXPECT_FALSE(f.project());
+}
+
+// What a screen reader is told, while a test listens in its place.
+struct ReaderEvents {
+    ReaderEvents() {
+        OutputPaneRows::set_listener([this](QAccessibleEvent& e) {
+            // What a bridge does first: find the item the event is about.
+            if (e.child() >= 0) {
+                EXPECT_TRUE(e.accessibleInterface()) << e.type() << " " << e.child();
+            }
+            log.emplace_back(e.type(), e.child());
+        });
+    }
+    ~ReaderEvents() { OutputPaneRows::set_listener({}); }
+    bool heard(QAccessible::Event type, int child) const {
+        return std::find(log.begin(), log.end(), std::make_pair(type, child)) != log.end();
+    }
+    std::vector<std::pair<QAccessible::Event, int>> log;
+};
+
+TEST(OutputPaneAccessibility, LinesAreListItemsMadeOnlyWhenAsked) {
+    testing::qt_app();
+    const Settings settings = default_settings();
+    OutputList list;
+    OutputPane pane(settings);
+    list.add_listener(
+        [&](OutputList::Change c, size_t first, size_t n) { pane.on_list_change(c, first, n); });
+    pane.set_list(&list);
+    pane.resize(640, 10 * pane.cell_height() + 40);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    ReaderEvents reader;
+
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&pane);
+    ASSERT_TRUE(iface);
+    EXPECT_EQ(iface->role(), QAccessible::List);
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("ｱｳﾄﾌﾟｯﾄ"));
+    EXPECT_EQ(iface->childCount(), 0);
+
+    // A build's worth of lines in one turn: nothing is made for them, the
+    // reader hears of the last, which the pane follows.
+    for (int i = 0; i < 5000; ++i) list.add_tool_line("main.c(" + std::to_string(i + 1) + ") : Error: x");
+    list.add_message(sjis("ｴﾗｰ 1 個"), false);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reader.heard(QAccessible::ObjectCreated, 5000); }, 5000));
+    EXPECT_TRUE(reader.heard(QAccessible::Selection, 5000));
+    EXPECT_EQ(iface->childCount(), 5001);
+    EXPECT_LE(pane.accessible_rows().made(), 1u);
+
+    QAccessibleInterface* last = iface->child(5000);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->role(), QAccessible::ListItem);
+    EXPECT_EQ(last->text(QAccessible::Name), QStringLiteral("ｴﾗｰ 1 個"));
+    EXPECT_EQ(last->parent(), iface);
+    EXPECT_EQ(iface->indexOfChild(last), 5000);
+    EXPECT_TRUE(last->state().selected);
+    EXPECT_FALSE(last->state().offscreen);
+    EXPECT_EQ(iface->child(5000), last) << "one item per line, kept";
+    QAccessibleInterface* first = iface->child(0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("main.c(1) : Error: x"));
+    EXPECT_TRUE(first->state().offscreen);
+    EXPECT_FALSE(first->state().selected);
+    EXPECT_EQ(iface->childAt(last->rect().center().x(), last->rect().center().y()), last);
+    EXPECT_EQ(pane.accessible_rows().made(), 2u);
+
+    // The keys move the current item, and a reader is told.
+    pane.setFocus();
+    QTest::keyClick(&pane, Qt::Key_Up);
+    EXPECT_TRUE(reader.heard(QAccessible::Focus, 4999));
+    ASSERT_TRUE(iface->focusChild());
+    EXPECT_EQ(iface->indexOfChild(iface->focusChild()), 4999);
+    EXPECT_TRUE(iface->focusChild()->state().focused);
+    EXPECT_FALSE(last->state().selected);
+
+    // Cleared: the items go with their lines.
+    const QAccessible::Id first_id = QAccessible::uniqueId(first);
+    list.clear();
+    EXPECT_EQ(QAccessible::accessibleInterface(first_id), nullptr);
+    EXPECT_EQ(pane.accessible_rows().made(), 0u);
+    EXPECT_EQ(iface->childCount(), 0);
+    EXPECT_EQ(iface->child(0), nullptr);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ide/app/settings.h"
+#include "ide/window/output_pane_accessible.h"
 #include "ui/cell_font.h"
 #include "ui/sjis_text.h"
 
@@ -23,7 +24,10 @@ QColor colour_of(uint32_t bgr, const QColor& system) {
 }  // namespace
 
 OutputPane::OutputPane(const Settings& settings, QWidget* parent)
-    : QAbstractScrollArea(parent), settings_(settings) {
+    : QAbstractScrollArea(parent),
+      settings_(settings),
+      accessible_rows_(std::make_unique<OutputPaneRows>(*this)) {
+    install_output_pane_accessibility();
     setObjectName("output");
     setAccessibleName(QStringLiteral("ｱｳﾄﾌﾟｯﾄ"));
     const QFont font = ui::fixed_cell_font(14);
@@ -39,9 +43,13 @@ OutputPane::OutputPane(const Settings& settings, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
+OutputPane::~OutputPane() = default;
+
 void OutputPane::set_list(OutputList* list) {
     list_ = list;
     model_.cleared();
+    accessible_rows_->forget_all();
+    announced_count_ = 0;
     if (list_ && !list_->empty()) on_list_change(OutputList::Change::Appended, 0, list_->size());
     sync_scroll_bars();
     viewport()->update();
@@ -50,6 +58,9 @@ void OutputPane::set_list(OutputList* list) {
 void OutputPane::on_list_change(OutputList::Change change, size_t first, size_t count) {
     if (change == OutputList::Change::Cleared || !list_) {
         model_.cleared();
+        accessible_rows_->forget_all();
+        accessible_rows_->announce_cleared();
+        announced_count_ = 0;
     } else {
         int longest = 0;
         for (size_t i = first; i < first + count && i < list_->size(); ++i)
@@ -68,11 +79,20 @@ void OutputPane::schedule_sync() {
     QTimer::singleShot(0, this, [this] {
         sync_pending_ = false;
         sync_scroll_bars();
+        // A reader hears of new lines once per turn too: the last one.
+        if (list_ && list_->size() > announced_count_) {
+            announced_count_ = list_->size();
+            accessible_rows_->announce_appended(list_->size() - 1);
+            if (model_.selected() && *model_.selected() == list_->size() - 1)
+                accessible_rows_->announce_current(*model_.selected());
+        }
     });
 }
 
 void OutputPane::select_line(size_t index) {
+    const auto before = model_.selected();
     model_.select(index);
+    selection_moved_from(before);
     sync_scroll_bars();
     viewport()->update();
 }
@@ -182,7 +202,9 @@ void OutputPane::keyPressEvent(QKeyEvent* event) {
             return;
     }
     update_viewport_size();
+    const auto before = model_.selected();
     const bool wants_jump = model_.key(key, ctrl);
+    selection_moved_from(before);
     sync_scroll_bars();
     viewport()->update();
     if (wants_jump) jump();
@@ -191,7 +213,9 @@ void OutputPane::keyPressEvent(QKeyEvent* event) {
 void OutputPane::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     if (event->button() != Qt::LeftButton) return;
+    const auto before = model_.selected();
     model_.click(static_cast<int>(event->position().y()) / cell_h_);
+    selection_moved_from(before);
     viewport()->update();
 }
 
@@ -200,6 +224,16 @@ void OutputPane::mouseDoubleClickEvent(QMouseEvent* event) {
     model_.click(static_cast<int>(event->position().y()) / cell_h_);
     viewport()->update();
     jump();
+}
+
+void OutputPane::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    if (model_.selected()) accessible_rows_->announce_current(*model_.selected());
+}
+
+void OutputPane::selection_moved_from(std::optional<size_t> before) {
+    if (model_.selected() && model_.selected() != before)
+        accessible_rows_->announce_current(*model_.selected());
 }
 
 void OutputPane::jump() {

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <functional>
+#include <memory>
 
 #include "ide/output/output_list.h"
 #include "ide/window/output_pane_model.h"
@@ -13,10 +14,13 @@ namespace lumora::ide {
 
 struct Settings;
 
+class OutputPaneRows;
+
 class OutputPane : public QAbstractScrollArea {
     Q_OBJECT
   public:
     OutputPane(const Settings& settings, QWidget* parent = nullptr);
+    ~OutputPane() override;
 
     // The list shown (the open project's), or none.
     void set_list(OutputList* list);
@@ -32,6 +36,8 @@ class OutputPane : public QAbstractScrollArea {
 
     int cell_width() const { return cell_w_; }
     int cell_height() const { return cell_h_; }
+    // The line items a screen reader has asked for so far.
+    OutputPaneRows& accessible_rows() const { return *accessible_rows_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,12 +46,15 @@ class OutputPane : public QAbstractScrollArea {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     void sync_scroll_bars();
     void schedule_sync();
     void update_viewport_size();
     void jump();
+    // Tells a screen reader when the selected line moved since `before`.
+    void selection_moved_from(std::optional<size_t> before);
 
     const Settings& settings_;
     OutputList* list_ = nullptr;
@@ -55,6 +64,8 @@ class OutputPane : public QAbstractScrollArea {
     int ascent_ = 12;
     bool syncing_ = false;
     bool sync_pending_ = false;
+    size_t announced_count_ = 0;  // lines a screen reader was told of
+    std::unique_ptr<OutputPaneRows> accessible_rows_;
 };
 
 }  // namespace lumora::ide
