@@ -20,6 +20,25 @@ std::optional<WindowRect> initial_frame_rect(const WindowRect& stored,
     return std::nullopt;
 }
 
+WindowRect stored_rect_on_screen(const WindowRect& stored, int work_area_left, int work_area_top) {
+    WindowRect r = stored;
+    if (work_area_left > 0) {
+        r.left += work_area_left;
+        r.right += work_area_left;
+    }
+    if (work_area_top > 0) {
+        r.top += work_area_top;
+        r.bottom += work_area_top;
+    }
+    return r;
+}
+
+std::array<LockPane, 4> lock_panes(const platform::KeyboardLocks& locks) {
+    using platform::LockLight;
+    return {LockPane{"KANA", locks.kana == LockLight::on}, LockPane{"CAP", locks.caps == LockLight::on},
+            LockPane{"NUM", locks.num == LockLight::on}, LockPane{"SCRL", locks.scroll == LockLight::on}};
+}
+
 std::string keyword_database_path(const std::string& program_folder,
                                   const std::function<bool(const std::string&)>& exists) {
     std::string folder = program_folder;

@@ -2,6 +2,7 @@
 // Small rules of the main frame that do not need a window: where it opens,
 // where the keyword database is found, and the one busy state.
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "ide/app/settings.h"
 #include "ide/commands/command_state.h"
+#include "platform/keyboard_locks.h"
 
 namespace lumora::ide {
 
@@ -18,6 +20,20 @@ namespace lumora::ide {
 // A screen that was unplugged must not leave the IDE unreachable.
 std::optional<WindowRect> initial_frame_rect(const WindowRect& stored,
                                              const std::vector<WindowRect>& screens);
+
+// The stored rectangle is kept in work-area coordinates (shifted by the
+// work area's left and top when these are positive); this is the way back
+// to the screen.
+WindowRect stored_rect_on_screen(const WindowRect& stored, int work_area_left, int work_area_top);
+
+// The lock panes of the status bar after the overwrite pane, in order:
+// Kana, Caps, Num, Scroll. A pane is lit while its lock is on and greyed
+// while it is off or cannot be known.
+struct LockPane {
+    const char* text;
+    bool lit;
+};
+std::array<LockPane, 4> lock_panes(const platform::KeyboardLocks& locks);
 
 // Lumo.kdb beside the program, else the installed copy in
 // <program folder>/../share/lumora. When neither exists the path beside the
