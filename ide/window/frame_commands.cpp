@@ -21,6 +21,7 @@
 #include "ide/window/project_pane.h"
 #include "ide/window/project_settings_dialog.h"
 #include "platform/path_style.h"
+#include "ui/file_filter.h"
 #include "ui/message_box.h"
 #include "ui/sjis_text.h"
 
@@ -156,16 +157,9 @@ void CMainFrame::run_command(CommandId id) {
         case CommandId::window_tile:
             mdi_->tileSubWindows();
             break;
-        case CommandId::window_arrange_icons: {
-            // Minimised windows in a row along the bottom of the area.
-            int x = 0;
-            for (QMdiSubWindow* w : mdi_->subWindowList()) {
-                if (!w->isMinimized()) continue;
-                w->move(x, mdi_->viewport()->height() - w->height());
-                x += w->width();
-            }
+        case CommandId::window_arrange_icons:
+            arrange_icons();
             break;
-        }
         case CommandId::about:
             cmd_about();
             break;
@@ -225,7 +219,8 @@ void CMainFrame::cmd_file_new() {
 void CMainFrame::cmd_file_open() {
     const QString path = services_.open_file(
         this, QStringLiteral("開く"), QDir::currentPath(),
-        QStringLiteral("ｿｰｽ ﾌｧｲﾙ (c;cpp) (*.c *.cpp);;ｲﾝｸﾙｰﾄﾞ ﾌｧｲﾙ (h) (*.h);;All Files (*.*) (*)"));
+        ui::dialog_filter(
+            QStringLiteral("ｿｰｽ ﾌｧｲﾙ (c;cpp)|*.c;*.cpp|ｲﾝｸﾙｰﾄﾞ ﾌｧｲﾙ (h)|*.h|All Files (*.*)|*.*||")));
     if (!path.isEmpty()) open_file_at(path.toStdString(), 0);
 }
 
@@ -257,8 +252,9 @@ void CMainFrame::cmd_project_new() {
 }
 
 void CMainFrame::cmd_project_open() {
-    const QString path = services_.open_file(this, QStringLiteral("ﾌﾟﾛｼﾞｪｸﾄを開く"), QDir::currentPath(),
-                                             QStringLiteral("KelvaneProject ﾌｧｲﾙ (lmp) (*.lmp)"));
+    const QString path =
+        services_.open_file(this, QStringLiteral("ﾌﾟﾛｼﾞｪｸﾄを開く"), QDir::currentPath(),
+                            ui::dialog_filter(QStringLiteral("KelvaneProject ﾌｧｲﾙ (lmp)|*.lmp||")));
     if (!path.isEmpty()) open_project(path.toStdString());
 }
 
@@ -303,9 +299,9 @@ void CMainFrame::cmd_add_new_file() {
 
 void CMainFrame::cmd_add_files() {
     if (!project_) return;
-    const QStringList chosen =
-        services_.open_files(this, QStringLiteral("ﾌｧｲﾙ追加"), utf8(project_->last_add_folder()),
-                             QStringLiteral("C Files (*.c) (*.c);;H Files (*.h) (*.h);;All Files (*.*) (*)"));
+    const QStringList chosen = services_.open_files(
+        this, QStringLiteral("ﾌｧｲﾙ追加"), utf8(project_->last_add_folder()),
+        ui::dialog_filter(QStringLiteral("C Files (*.c)|*.c|H Files (*.h)|*.h|All Files (*.*)|*.*||")));
     std::vector<std::string> paths;
     for (const QString& p : chosen) {
         const std::string path = p.toStdString();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -13,7 +14,6 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,8 +23,10 @@
 #include "ide/output/jump_target.h"
 #include "ide/project/project_open.h"
 #include "ide/window/dialog_checks.h"
+#include "ide/window/frame_body.h"
 #include "ide/window/output_pane.h"
 #include "ide/window/project_pane.h"
+#include "ide/window/tool_icons.h"
 #include "ui/message_box.h"
 #include "ui/sjis_text.h"
 
@@ -59,19 +61,35 @@ bool editor_scoped(CommandId id) {
     }
 }
 
-QIcon tool_icon(CommandId id, QStyle* style) {
-    switch (id) {
-        case CommandId::file_new:
-            return style->standardIcon(QStyle::SP_FileIcon);
-        case CommandId::file_open:
-            return style->standardIcon(QStyle::SP_DialogOpenButton);
-        case CommandId::file_save:
-            return style->standardIcon(QStyle::SP_DialogSaveButton);
-        case CommandId::about:
-            return style->standardIcon(QStyle::SP_MessageBoxInformation);
-        default:
-            return {};
+// Sees every key event of the application once, whichever widget it goes
+// to (a key travels up through several on its way).
+class KeyWatcher : public QObject {
+  public:
+    KeyWatcher(QObject* parent, std::function<void()> on_key) : QObject(parent), on_key_(std::move(on_key)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const std::pair<int, quint64> seen{static_cast<int>(event->type()), key->timestamp()};
+        if (seen == last_ && key->timestamp() != 0) return false;
+        last_ = seen;
+        on_key_();
+        return false;
     }
+
+  private:
+    std::function<void()> on_key_;
+    std::pair<int, quint64> last_{0, 0};
+};
+
+// The lock lights come from the X server when the application runs on one.
+std::unique_ptr<platform::LockReader> default_lock_reader() {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>())
+            return platform::x11_lock_reader(x11->display());
+    }
+    return platform::unknown_lock_reader();
 }
 
 }  // namespace
@@ -85,22 +103,9 @@ CMainFrame::CMainFrame(AppState& app, FrameServices services, QWidget* parent)
     mdi_ = new QMdiArea;
     mdi_->setObjectName("mdi");
     project_pane_ = new ProjectPane;
-    project_pane_->setMinimumWidth(kMinProjectPaneWidth);
     output_pane_ = new OutputPane(app_.settings);
-    output_pane_->setMinimumHeight(kMinOutputPaneHeight);
-    side_split_ = new QSplitter(Qt::Horizontal);
-    side_split_->addWidget(project_pane_);
-    side_split_->addWidget(mdi_);
-    side_split_->setStretchFactor(1, 1);
-    side_split_->setChildrenCollapsible(false);
-    side_split_->setSizes({200, 800});
-    bottom_split_ = new QSplitter(Qt::Vertical);
-    bottom_split_->addWidget(side_split_);
-    bottom_split_->addWidget(output_pane_);
-    bottom_split_->setStretchFactor(0, 1);
-    bottom_split_->setChildrenCollapsible(false);
-    bottom_split_->setSizes({500, 160});
-    setCentralWidget(bottom_split_);
+    body_ = new FrameBody(project_pane_, mdi_, output_pane_);
+    setCentralWidget(body_);
 
     build_menus();
     build_tool_bar();
@@ -127,6 +132,7 @@ CMainFrame::CMainFrame(AppState& app, FrameServices services, QWidget* parent)
 CMainFrame::~CMainFrame() {
     // The widgets below go after this body; their signals must not reach a
     // frame that is half gone.
+    delete key_watcher_;
     disconnect(qApp, nullptr, this, nullptr);
     mdi_->disconnect(this);
     project_pane_->disconnect(this);
@@ -274,8 +280,7 @@ void CMainFrame::build_tool_bar() {
         }
         QAction* a = action(b.id);
         if (!a) continue;
-        QIcon icon = tool_icon(b.id, style());
-        if (!icon.isNull() && a->icon().isNull()) a->setIcon(icon);
+        if (a->icon().isNull()) a->setIcon(tool_bar_icon(b.id));
         a->setToolTip(QString::fromUtf8(b.tip));
         tool_bar_->addAction(a);
     }
@@ -292,7 +297,33 @@ void CMainFrame::build_status_bar() {
     statusBar()->addPermanentWidget(status_line_);
     statusBar()->addPermanentWidget(status_column_);
     statusBar()->addPermanentWidget(status_overwrite_);
+    static constexpr std::array<const char*, 4> kLockNames{"status_kana", "status_caps", "status_num",
+                                                           "status_scroll"};
+    const auto panes = lock_panes({});
+    for (size_t i = 0; i < status_locks_.size(); ++i) {
+        status_locks_[i] = new QLabel(QString::fromLatin1(panes[i].text));
+        status_locks_[i]->setObjectName(QString::fromLatin1(kLockNames[i]));
+        status_locks_[i]->setEnabled(false);
+        statusBar()->addPermanentWidget(status_locks_[i]);
+    }
     statusBar()->showMessage(QStringLiteral("ﾚﾃﾞｨ"));
+    set_lock_reader(default_lock_reader());
+    // Locks change only by keys: every key that reaches the application,
+    // and activation (a key pressed while another window had the focus),
+    // is when to look again. No timer.
+    key_watcher_ = new KeyWatcher(this, [this] { refresh_lock_panes(); });
+    qApp->installEventFilter(key_watcher_);
+}
+
+void CMainFrame::set_lock_reader(std::unique_ptr<platform::LockReader> reader) {
+    lock_reader_ = std::move(reader);
+    refresh_lock_panes();
+}
+
+void CMainFrame::refresh_lock_panes() {
+    const auto panes = lock_panes(lock_reader_ ? lock_reader_->read() : platform::KeyboardLocks{});
+    for (size_t i = 0; i < status_locks_.size(); ++i)
+        if (status_locks_[i]->isEnabled() != panes[i].lit) status_locks_[i]->setEnabled(panes[i].lit);
 }
 
 QAction* CMainFrame::action(CommandId id) const {
@@ -369,25 +400,56 @@ void CMainFrame::update_title() {
         setWindowTitle(QString::fromUtf8(kAppTitle));
 }
 
+namespace {
+
+// The stored rectangle is relative to the primary screen's work area, both
+// ways, so it comes back where it was on any screen.
+QRect primary_work_area() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect();
+}
+
+}  // namespace
+
 void CMainFrame::apply_stored_placement() {
     std::vector<WindowRect> screens;
     for (QScreen* s : QGuiApplication::screens()) {
         const QRect r = s->availableGeometry();
         screens.push_back({r.left(), r.top(), r.right() + 1, r.bottom() + 1});
     }
-    if (auto rect = initial_frame_rect(app_.settings.window_rect, screens)) {
-        setGeometry(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    const QRect work = primary_work_area();
+    const WindowRect on_screen = stored_rect_on_screen(app_.settings.window_rect, work.left(), work.top());
+    if (auto rect = initial_frame_rect(on_screen, screens)) {
+        // The rectangle is the outer frame's: its position is the frame's
+        // (as move() takes it); the client area is what is left inside.
+        wanted_frame_size_ = QSize(rect->right - rect->left, rect->bottom - rect->top);
+        const QSize margins = frameGeometry().size() - geometry().size();
+        move(rect->left, rect->top);
+        resize(wanted_frame_size_ - margins);
     } else {
         resize(1024, 720);
     }
     placed_ = true;
 }
 
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The window manager's frame is known once the window shows; the outer
+    // size asked for holds, not the client size.
+    if (wanted_frame_size_.isValid()) {
+        QTimer::singleShot(0, this, [this] {
+            if (!wanted_frame_size_.isValid() || isMaximized() || isMinimized()) return;
+            const QSize margins = frameGeometry().size() - geometry().size();
+            if (frameGeometry().size() != wanted_frame_size_) resize(wanted_frame_size_ - margins);
+            wanted_frame_size_ = QSize();
+        });
+    }
+}
+
 void CMainFrame::store_window_rect() {
     if (!placed_ || isMaximized() || isMinimized() || isFullScreen()) return;
-    const QRect g = geometry();
-    QRect work;
-    if (QScreen* s = screen()) work = s->availableGeometry();
+    const QRect g = frameGeometry();
+    const QRect work = primary_work_area();
     app_.settings.window_rect =
         window_rect_to_store({g.left(), g.top(), g.right() + 1, g.bottom() + 1}, work.left(), work.top());
 }
@@ -404,6 +466,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) refresh_lock_panes();
     if (event->type() == QEvent::WindowStateChange && placed_ && !isMinimized())
         app_.settings.maximised = isMaximized();
 }
@@ -524,6 +587,19 @@ int CMainFrame::views_of(const editor::CTextDoc* doc) const {
     for (auto& [window, child] : children_)
         if (&child->document() == doc) ++n;
     return n;
+}
+
+void CMainFrame::arrange_icons() {
+    std::vector<QMdiSubWindow*> icons;
+    std::vector<IconSize> sizes;
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        if (!w->isMinimized()) continue;
+        icons.push_back(w);
+        sizes.push_back({w->width(), w->height()});
+    }
+    const QSize area = mdi_->viewport()->size();
+    const std::vector<IconPlace> places = ide::arrange_icons(area.width(), area.height(), sizes);
+    for (size_t i = 0; i < icons.size(); ++i) icons[i]->move(places[i].x, places[i].y);
 }
 
 int CMainFrame::restore_unsaved_documents() {

@@ -8,9 +8,9 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
-#include <QSplitter>
 #include <QToolBar>
 #include <QUrl>
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +25,8 @@
 #include "ide/window/edit_seam.h"
 #include "ide/window/frame_rules.h"
 #include "ide/window/frame_services.h"
+#include "ide/window/pane_layout.h"
+#include "platform/keyboard_locks.h"
 
 class QMdiSubWindow;
 class QMenu;
@@ -35,11 +37,9 @@ class ProjectSearchRunner;
 
 namespace lumora::ide {
 
+class FrameBody;
 class OutputPane;
 class ProjectPane;
-
-inline constexpr int kMinProjectPaneWidth = 96;
-inline constexpr int kMinOutputPaneHeight = 48;
 
 class CMainFrame : public QMainWindow, public EditHost {
     Q_OBJECT
@@ -78,6 +78,15 @@ class CMainFrame : public QMainWindow, public EditHost {
     QMenu* recent_files_menu() const { return recent_files_menu_; }
     QLabel* status_line() const { return status_line_; }
     QLabel* status_column() const { return status_column_; }
+    QLabel* status_overwrite() const { return status_overwrite_; }
+    // The Kana, Caps, Num and Scroll lock panes, in that order.
+    QLabel* status_lock(size_t index) const { return status_locks_.at(index); }
+    // Where the lock panes read the keyboard (the X server's by default).
+    void set_lock_reader(std::unique_ptr<platform::LockReader> reader);
+    void refresh_lock_panes();
+    FrameBody* body() const { return body_; }
+    // Minimised editor windows in rows along the bottom of the area.
+    void arrange_icons();
     EditChild* active_child() const;
     std::vector<EditChild*> children() const;
     const BuildResult& last_build() const { return last_build_; }
@@ -105,6 +114,7 @@ class CMainFrame : public QMainWindow, public EditHost {
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -169,8 +179,7 @@ class CMainFrame : public QMainWindow, public EditHost {
     QMdiArea* mdi_ = nullptr;
     ProjectPane* project_pane_ = nullptr;
     OutputPane* output_pane_ = nullptr;
-    QSplitter* side_split_ = nullptr;
-    QSplitter* bottom_split_ = nullptr;
+    FrameBody* body_ = nullptr;
     QToolBar* tool_bar_ = nullptr;
     QMenu* recent_projects_menu_ = nullptr;
     QMenu* recent_files_menu_ = nullptr;
@@ -178,6 +187,12 @@ class CMainFrame : public QMainWindow, public EditHost {
     QLabel* status_line_ = nullptr;
     QLabel* status_column_ = nullptr;
     QLabel* status_overwrite_ = nullptr;
+    std::array<QLabel*, 4> status_locks_{};
+    std::unique_ptr<platform::LockReader> lock_reader_;
+    QObject* key_watcher_ = nullptr;  // child; sees the application's key events
+    // The frame's outer size asked for before the window manager's frame was
+    // known; the client area is corrected once it is.
+    QSize wanted_frame_size_;
     std::map<CommandId, QAction*> actions_;
     std::map<QMdiSubWindow*, std::unique_ptr<EditChild>> children_;
     bool placed_ = false;

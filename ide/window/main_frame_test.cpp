@@ -9,9 +9,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <filesystem>
 #include <fstream>
@@ -19,11 +23,13 @@
 #include "ide/commands/menu_layout.h"
 #include "ide/editor/recovery_store.h"
 #include "ide/project/project_creation.h"
+#include "ide/window/frame_body.h"
 #include "ide/window/new_file_dialog.h"
 #include "ide/window/new_project_dialog.h"
 #include "ide/window/output_pane.h"
 #include "ide/window/project_pane.h"
 #include "ide/window/startup.h"
+#include "ide/window/tool_icons.h"
 #include "platform/qt_settings_store.h"
 #include "tests/support/child_process.h"
 #include "tests/support/qt_app.h"
@@ -416,7 +422,7 @@ TEST_F(MainFrameTest, StartUpExitAndRecentListsSurviveARestart) {
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
-TEST_F(MainFrameTest, DropsOpenByPathAndThePanesKeepAMinimumSize) {
+TEST_F(MainFrameTest, DropsOpenByPathAndAlt2ShowsTheOutputAgain) {
     const std::string lmp = make_project("int main(void)\r\n{\r\n}\r\n");
     CMainFrame& f = start();
     const std::string a = tmp_ / "a.c";
@@ -433,17 +439,198 @@ TEST_F(MainFrameTest, DropsOpenByPathAndThePanesKeepAMinimumSize) {
     EXPECT_EQ(f.windowTitle(), "demo - Kelvane");
     EXPECT_EQ(app_->recent_files.entries().front(), a);
 
-    f.resize(900, 700);
-    auto* split = qobject_cast<QSplitter*>(f.centralWidget());
-    ASSERT_TRUE(split);
-    split->setSizes({700, 0});
-    EXPECT_GE(f.output_pane()->height(), kMinOutputPaneHeight);
     f.run_command(CommandId::view_output_pane);
     EXPECT_TRUE(f.output_pane()->isHidden());
     EXPECT_FALSE(f.action(CommandId::view_output_pane)->isChecked());
     EXPECT_FALSE(app_->settings.output_visible);
     f.run_command(CommandId::focus_output);  // Alt+2 shows it again
     EXPECT_FALSE(f.output_pane()->isHidden());
+}
+
+TEST_F(MainFrameTest, PaneEdgesAreDraggedWithinLimits) {
+    CMainFrame& f = start();
+    f.resize(1000, 760);
+    FrameBody* body = f.body();
+    ASSERT_EQ(f.centralWidget(), body);
+    const PaneLayout before = body->current_layout();
+    const int body_height = body->height();
+    ASSERT_GT(before.project_width, 0);
+
+    // Within 4 px of the project pane's right edge: a west-east drag; the
+    // new width is the pointer's position.
+    const QPoint grip(before.project_width - 2, 40);
+    QTest::mouseMove(body, grip);
+    EXPECT_EQ(body->cursor().shape(), Qt::SizeHorCursor);
+    QTest::mousePress(body, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(body, QPoint(320, 60));
+    EXPECT_EQ(f.project_pane()->width() + kProjectGripWidth, 320) << "follows while dragging";
+    QTest::mouseRelease(body, Qt::LeftButton, {}, QPoint(333, 60));
+    EXPECT_EQ(body->current_layout().project_width, 333);
+    EXPECT_EQ(f.mdi()->x(), 333);
+    // Dragged nearly shut: the minimum holds.
+    QTest::mousePress(body, Qt::LeftButton, {}, QPoint(331, 60));
+    QTest::mouseRelease(body, Qt::LeftButton, {}, QPoint(5, 60));
+    EXPECT_EQ(body->current_layout().project_width, kMinProjectPaneWidth);
+
+    // Within 3 px of the output pane's top edge: a north-south drag; the new
+    // height is the pane's bottom minus the pointer's position.
+    const int top = body->current_layout().output_grip.y;
+    QTest::mouseMove(body, QPoint(500, top + 1));
+    EXPECT_EQ(body->cursor().shape(), Qt::SizeVerCursor);
+    QTest::mousePress(body, Qt::LeftButton, {}, QPoint(500, top + 1));
+    QTest::mouseRelease(body, Qt::LeftButton, {}, QPoint(500, body_height - 250));
+    EXPECT_EQ(body->current_layout().output_height, 250);
+    EXPECT_EQ(f.output_pane()->height() + kOutputGripHeight, 250);
+    // Dragged to the top of the frame: the editor area keeps its minimum.
+    QTest::mousePress(body, Qt::LeftButton, {}, QPoint(500, body_height - 249));
+    QTest::mouseRelease(body, Qt::LeftButton, {}, QPoint(500, -100));
+    EXPECT_EQ(f.mdi()->height(), kMinEditorAreaHeight);
+    EXPECT_GE(f.output_pane()->height(), kMinOutputPaneHeight);
+
+    // Elsewhere in the body nothing happens and the cursor is the usual one.
+    QTest::mouseMove(body, QPoint(body->width() / 2, kMinEditorAreaHeight / 2));
+    EXPECT_NE(body->cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_NE(body->cursor().shape(), Qt::SizeVerCursor);
+
+    // A hidden pane gives its room to the editors and has no grip.
+    f.run_command(CommandId::view_project_pane);
+    EXPECT_EQ(f.mdi()->x(), 0);
+    QTest::mouseMove(body, QPoint(kMinProjectPaneWidth - 2, 20));
+    EXPECT_NE(body->cursor().shape(), Qt::SizeHorCursor);
+    f.run_command(CommandId::view_project_pane);
+    EXPECT_EQ(f.mdi()->x(), kMinProjectPaneWidth);
+}
+
+// Lock lights as a test sets them.
+class ScriptedLocks : public platform::LockReader {
+  public:
+    explicit ScriptedLocks(platform::KeyboardLocks* state) : state_(state) {}
+    platform::KeyboardLocks read() override {
+        ++reads;
+        return *state_;
+    }
+    int reads = 0;
+
+  private:
+    platform::KeyboardLocks* state_;
+};
+
+TEST_F(MainFrameTest, StatusBarLockPanesFollowTheKeyboard) {
+    using platform::LockLight;
+    CMainFrame& f = start();
+    // After the overwrite pane, in order.
+    QStringList order;
+    for (QLabel* l : f.statusBar()->findChildren<QLabel*>())
+        if (l->objectName().startsWith("status_")) order.push_back(l->text());
+    EXPECT_EQ(order.mid(order.indexOf("上書")), (QStringList{"上書", "KANA", "CAP", "NUM", "SCRL"}));
+    // Offscreen there is no keyboard to ask: all greyed.
+    for (size_t i = 0; i < 4; ++i) EXPECT_FALSE(f.status_lock(i)->isEnabled());
+
+    platform::KeyboardLocks locks{LockLight::off, LockLight::on, LockLight::unknown, LockLight::off};
+    auto reader = std::make_unique<ScriptedLocks>(&locks);
+    ScriptedLocks* scripted = reader.get();
+    f.set_lock_reader(std::move(reader));
+    EXPECT_FALSE(f.status_lock(0)->isEnabled());
+    EXPECT_TRUE(f.status_lock(1)->isEnabled());
+    EXPECT_FALSE(f.status_lock(2)->isEnabled());
+
+    // A lock key reaching the application is when the panes look again.
+    locks = {LockLight::on, LockLight::off, LockLight::on, LockLight::on};
+    const int reads = scripted->reads;
+    QTest::keyClick(f.project_pane(), Qt::Key_NumLock);
+    EXPECT_GT(scripted->reads, reads);
+    EXPECT_TRUE(f.status_lock(0)->isEnabled());
+    EXPECT_FALSE(f.status_lock(1)->isEnabled());
+    EXPECT_TRUE(f.status_lock(2)->isEnabled());
+    EXPECT_TRUE(f.status_lock(3)->isEnabled());
+    // Nothing else asks: no polling while idle.
+    const int idle_reads = scripted->reads;
+    QTest::qWait(100);
+    EXPECT_EQ(scripted->reads, idle_reads);
+}
+
+TEST_F(MainFrameTest, TheFrameRectangleIsStoredAndRestored) {
+    memory_.write_string("MainFrame", "WindowRect", "40,30,700,520");
+    CMainFrame& f = start();
+    QTest::qWait(0);
+    QCoreApplication::processEvents();
+    // The outer frame (with the window manager's border), not the client area.
+    EXPECT_EQ(f.frameGeometry(), QRect(40, 30, 660, 490));
+    const QSize border = f.frameGeometry().size() - f.geometry().size();
+
+    f.move(60, 50);
+    EXPECT_EQ(app_->settings.window_rect, (WindowRect{60, 50, 720, 540}));
+    f.resize(500 - border.width(), 400 - border.height());
+    EXPECT_EQ(app_->settings.window_rect, (WindowRect{60, 50, 560, 450}));
+    // Maximised or minimised, the rectangle of the normal window is kept.
+    f.showMaximized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app_->settings.maximised);
+    EXPECT_EQ(app_->settings.window_rect, (WindowRect{60, 50, 560, 450}));
+    f.showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(app_->settings.maximised);
+}
+
+TEST_F(MainFrameTest, ArrangeIconsLinesUpMinimisedWindowsAlongTheBottom) {
+    CMainFrame& f = start();
+    f.resize(700, 760);  // room for two icons a row
+    std::vector<std::string> paths;
+    for (const char* name : {"a.c", "b.c", "c.c", "d.c"}) {
+        paths.push_back(tmp_ / name);
+        std::ofstream(paths.back()) << "int x;\n";
+        ASSERT_TRUE(f.open_file_at(paths.back(), 0));
+    }
+    const QList<QMdiSubWindow*> windows = f.mdi()->subWindowList();
+    ASSERT_EQ(windows.size(), 4);
+    // Three minimised, one left as it is.
+    for (int i = 0; i < 3; ++i) {
+        windows[i]->showMinimized();
+        windows[i]->move(200 + 30 * i, 20 * i);
+    }
+    const QRect normal = windows[3]->geometry();
+    f.run_command(CommandId::window_arrange_icons);
+    const int bottom = f.mdi()->viewport()->height();
+    const int width = f.mdi()->viewport()->width();
+    int x = 0;
+    int row_bottom = bottom;
+    for (int i = 0; i < 3; ++i) {
+        const QRect g = windows[i]->geometry();
+        if (x > 0 && x + g.width() > width) {
+            x = 0;
+            row_bottom -= g.height();
+        }
+        EXPECT_EQ(g.topLeft(), QPoint(x, row_bottom - g.height())) << i;
+        x += g.width();
+    }
+    EXPECT_EQ(windows[0]->y() + windows[0]->height(), bottom) << "the first row sits on the bottom";
+    EXPECT_EQ(windows[1]->x(), windows[0]->width()) << "left to right";
+    EXPECT_EQ(windows[2]->x(), 0);
+    EXPECT_EQ(windows[2]->y() + windows[2]->height(), windows[0]->y()) << "the third wraps upwards";
+    EXPECT_EQ(windows[3]->geometry(), normal);
+}
+
+TEST_F(MainFrameTest, ToolBarButtonsAllShowAPicture) {
+    CMainFrame& f = start();
+    int buttons = 0;
+    for (QAction* a : f.tool_bar()->actions()) {
+        if (a->isSeparator()) continue;
+        ++buttons;
+        ASSERT_FALSE(a->icon().isNull()) << a->text().toStdString();
+        const QImage picture = a->icon().pixmap(16, 15).toImage();
+        bool painted = false;
+        for (int y = 0; y < picture.height() && !painted; ++y)
+            for (int x = 0; x < picture.width() && !painted; ++x) painted = qAlpha(picture.pixel(x, y)) > 0;
+        EXPECT_TRUE(painted) << a->text().toStdString();
+        // The button reads as its command to a screen reader.
+        auto* button = qobject_cast<QToolButton*>(f.tool_bar()->widgetForAction(a));
+        ASSERT_TRUE(button);
+        EXPECT_FALSE(button->text().isEmpty());
+    }
+    EXPECT_EQ(buttons, 7);
+    // The drawn pictures stand in wherever the theme has none.
+    for (CommandId id : {CommandId::edit_cut, CommandId::edit_copy, CommandId::edit_paste})
+        EXPECT_FALSE(drawn_tool_bar_icon(id).pixmap(16, 15).isNull());
 }
 
 TEST_F(MainFrameTest, UnsavedTextOfAnEndedSessionIsOfferedAtStartUp) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # kelvane under a real X server: the title with and without a project, F7
-# pressed on the keyboard builds, and every menu item, button and field of
-# the main frame is reachable on the accessibility bus under its text.
+# pressed on the keyboard builds, the CAP pane follows Caps Lock, and every
+# menu item, button and field of the main frame is reachable on the
+# accessibility bus under its text.
 # Run inside tests/support/xsession --atspi.
 #
 #   x11_window_test.sh KELVANE EXPECT_FILE
@@ -58,6 +59,30 @@ xdotool key F7
 i=0
 while [ ! -s "$work/demo/demo.fx" ] && [ $i -lt 300 ]; do sleep 0.2; i=$((i + 1)); done
 [ -s "$work/demo/demo.fx" ] || fail "F7 did not build demo.fx"
+
+# The status bar's CAP pane as a screen reader sees it: lit (sensitive) or greyed.
+cap_pane() {
+    if /usr/bin/python3 "$support/atspi_tree.py" --app Kelvane --wait 5 --dump --expect "label:CAP" 2>/dev/null |
+        grep "label: 'CAP' (" | grep -Eq "[( ]sensitive[ )]"; then
+        echo on
+    else
+        echo off
+    fi
+}
+wait_cap_pane() {
+    i=0
+    while [ $i -lt 20 ]; do
+        [ "$(cap_pane)" = "$1" ] && return 0
+        sleep 0.2
+        i=$((i + 1))
+    done
+    return 1
+}
+wait_cap_pane off || fail "the CAP pane is lit before Caps Lock was pressed"
+xdotool key Caps_Lock
+wait_cap_pane on || fail "Caps Lock did not light the CAP pane"
+xdotool key Caps_Lock
+wait_cap_pane off || fail "Caps Lock pressed again did not grey the CAP pane"
 
 /usr/bin/python3 "$support/atspi_tree.py" --app Kelvane --expect-file "$expect" ${KELVANE_ATSPI_DUMP:+--dump} \
     --activate "menu item:設定(&S)..." || fail "the main frame's controls are not all reachable"
