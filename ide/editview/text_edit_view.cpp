@@ -59,8 +59,14 @@ const QPixmap& end_mark() {
     return mark;
 }
 
+// Centred on the line and kept inside it: in cells lower than the mark, a
+// part reaching into the next line would show or not depending on that
+// line's colours.
 void draw_end_mark(QPainter& p, int x, int y, int cell_height) {
-    p.drawPixmap(x, y + (cell_height - 18) / 2, end_mark());
+    const QPixmap& mark = end_mark();
+    const int top = y + (cell_height - mark.height()) / 2;
+    const int from = std::max(top, y), to = std::min(top + mark.height(), y + cell_height);
+    if (from < to) p.drawPixmap(QPoint(x, from), mark, QRect(0, from - top, mark.width(), to - from));
 }
 
 }  // namespace
@@ -518,15 +524,8 @@ void CTextEditView::paint_line(QPainter& p, int line, int& state, int first_x, c
         fill_span(line_image_, std::max(first_x + end_column * c.width, x0), x1, y0, y1,
                   mark ? cyan : qrgb(window));
         p.drawImage(QPoint(x0, y + y0), line_image_, QRect(x0, y0, x1 - x0, y1 - y0));
-        // The mark kept to its own line, which its neighbours' pictures
-        // would otherwise cut.
-        p.save();
-        p.setClipRect(QRect(0, y, width, c.height), Qt::IntersectClip);
-        draw_end_mark(p, first_x + end_column * c.width, y, c.height);
-        p.restore();
-    } else {
-        draw_end_mark(p, first_x + end_column * c.width, y, c.height);
     }
+    draw_end_mark(p, first_x + end_column * c.width, y, c.height);
 }
 
 void CTextEditView::paint_preedit(QPainter& p) {

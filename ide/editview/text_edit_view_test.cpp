@@ -11,6 +11,7 @@
 #include "ide/editor/colour_lookup.h"
 #include "ide/editor/keyword_db.h"
 #include "ide/editview/view_test_support.h"
+#include "ui/cell_font.h"
 #include "ui/sjis_text.h"
 
 namespace lumora::editview {
@@ -438,6 +439,16 @@ TEST_F(EditView, CharacterPicturesMatchThePainterPixelForPixel) {
     view->viewport()->render(&part, band.topLeft(), QRegion(band));
     EXPECT_EQ(part.copy(band), pictures2.copy(band));
     EXPECT_EQ(part.pixel(band.left() - 1, band.top()), QColor(Qt::magenta).rgb());
+    // Other sizes put other glyphs on other cell widths; a slanted face
+    // reaches into neighbouring cells and goes through the painter.
+    QFont slanted = ui::fixed_cell_font(14);
+    slanted.setItalic(true);
+    for (const QFont& font :
+         {ui::fixed_cell_font(8), ui::fixed_cell_font(11), ui::fixed_cell_font(20), slanted}) {
+        env.set_font(font);
+        const auto [by_painter, by_pictures] = both();
+        EXPECT_EQ(by_painter, by_pictures) << font.pixelSize() << (font.italic() ? " italic" : "");
+    }
 }
 
 // The pictures belong to characters, not to lines: after edits in another
