@@ -475,6 +475,14 @@ TEST_F(EditView, PicturesFollowEditsMadeInAnotherView) {
     EXPECT_EQ(after, grab_without_caret(*fresh));
     env.set_sprite_text(false);
     EXPECT_EQ(after, grab_without_caret(*a));
+    // New colours (the colour dialog's OK) are new pictures, not old ones.
+    PaintFixture colours;
+    env.set_colours(colours.text, colours.back);
+    const QImage recoloured_by_painter = grab_without_caret(*a);
+    env.set_sprite_text(true);
+    const QImage recoloured = grab_without_caret(*a);
+    EXPECT_NE(recoloured, after);
+    EXPECT_EQ(recoloured, recoloured_by_painter);
 }
 
 // The composition stands on the grid from the caret on, each character on
