@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "fake_tool_runner.h"
 #include "tests/support/scratch_folder_test.h"
@@ -13,7 +14,7 @@ namespace {
 using launchers::FakeToolRunner;
 
 TEST(ConverterCommand, ExactWordsFolderAndMessageFileOfBothFrontEnds) {
-    const FrontendPaths paths{"/kit", "/kit/tools/pixtil2"};
+    const FrontendPaths paths{"/kit", "/kit/tools/pixtil2", "/kit/tools/pixtil2/format"};
     auto sonix = converter_request(sonix2_kind(), paths, "/data/snd", "bgm.wav");
     EXPECT_EQ(sonix.program, "/kit/bin/sonix");
     EXPECT_EQ(sonix.arguments, (std::vector<std::string>{"-w", "bgm.wav"}));
@@ -29,11 +30,23 @@ TEST(ConverterCommand, ExactWordsFolderAndMessageFileOfBothFrontEnds) {
     EXPECT_EQ(converter_request(sonix2_kind(), paths, "/d", "").arguments, (std::vector<std::string>{"-w"}));
 }
 
+// The settings file: beside the front-end first (build tree), then the
+// installed copy under share, else beside again so the message names it.
+TEST(ConverterCommand, SettingsFileBesideThenInstalled) {
+    std::set<std::string> present;
+    auto exists = [&](const std::string& p) { return present.count(p) > 0; };
+    EXPECT_EQ(settings_file_path("/usr/bin", exists), "/usr/bin/format");
+    present.insert("/usr/bin/../share/lumora/pixtil2/format");
+    EXPECT_EQ(settings_file_path("/usr/bin", exists), "/usr/bin/../share/lumora/pixtil2/format");
+    present.insert("/usr/bin/format");
+    EXPECT_EQ(settings_file_path("/usr/bin", exists), "/usr/bin/format");
+}
+
 class ConvertRunTest : public testing::ScratchFolderTest {
   protected:
     ConvertResult convert(const FrontendKind& kind, const std::string& message, bool started = true) {
         std::optional<ConvertResult> result;
-        start_conversion(kind, {"/kit", "/own"}, dir_.string(), "in.file", runner_,
+        start_conversion(kind, {"/kit", "/own", "/own/format"}, dir_.string(), "in.file", runner_,
                          [&](const ConvertResult& r) { result = r; });
         EXPECT_FALSE(result) << "the verdict waits for the converter";
         EXPECT_FALSE(std::filesystem::exists(path(kind.message_file))) << "an old message file is gone";

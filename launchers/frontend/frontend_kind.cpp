@@ -14,6 +14,15 @@ const FrontendKind& pixtil2_kind() {
     return kind;
 }
 
+std::string settings_file_path(const std::string& own_folder,
+                               const std::function<bool(const std::string&)>& exists) {
+    const std::string beside = own_folder + "/format";
+    if (exists(beside)) return beside;
+    const std::string installed = own_folder + "/../share/lumora/pixtil2/format";
+    if (exists(installed)) return installed;
+    return beside;
+}
+
 launchers::ToolRequest converter_request(const FrontendKind& kind, const FrontendPaths& paths,
                                          const std::string& folder, const std::string& file) {
     launchers::ToolRequest request;
@@ -22,7 +31,7 @@ launchers::ToolRequest converter_request(const FrontendKind& kind, const Fronten
         request.arguments = {"-w"};
     } else {
         // The settings file's path follows "-c" directly, as one word.
-        request.arguments = {"-c" + paths.own_folder + "/format"};
+        request.arguments = {"-c" + paths.settings_file};
     }
     if (!file.empty()) request.arguments.push_back(file);
     request.working_folder = folder;

@@ -2,6 +2,7 @@
 // What tells sonix2 and pixtil2 apart: the same window and convert run,
 // given different texts, converter and preview.
 
+#include <functional>
 #include <string>
 
 #include "tool_runner.h"
@@ -23,12 +24,20 @@ struct FrontendKind {
 const FrontendKind& sonix2_kind();
 const FrontendKind& pixtil2_kind();
 
-// Where the converters live and where the front-end itself was started from
-// (pixtil reads its "format" settings file from there).
+// Where the converters live and where the front-end itself was started from.
 struct FrontendPaths {
     std::string kit_root;
     std::string own_folder;
+    // pixtil's settings file "format" (see settings_file_path).
+    std::string settings_file;
 };
+
+// pixtil's settings file: "format" beside the front-end when it is there (a
+// build tree, or a kit unpacked into one folder), else the installed copy in
+// <own folder>/../share/lumora/pixtil2/. When neither exists the path beside
+// the front-end is given, so pixtil's own message names where it looked.
+std::string settings_file_path(const std::string& own_folder,
+                               const std::function<bool(const std::string&)>& exists);
 
 // The converter run for `file` (a name in `folder`; empty when none is
 // chosen, and then no file argument is passed, as a command line with an

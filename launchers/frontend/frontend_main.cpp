@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "frontend_window.h"
@@ -46,8 +47,10 @@ int run_frontend(const FrontendKind& kind, const char* program, const char* vers
     launchers::QtToolRunner runner;
     std::unique_ptr<SoundPreview> sound;
     if (kind.preview == PreviewKind::sound) sound = std::make_unique<SoundPreview>();
-    FrontendWindow window(kind, {launchers::kit_root(), QCoreApplication::applicationDirPath().toStdString()},
-                          runner, sound.get());
+    const std::string own_folder = QCoreApplication::applicationDirPath().toStdString();
+    const auto exists = [](const std::string& p) { return std::filesystem::is_regular_file(p); };
+    FrontendWindow window(kind, {launchers::kit_root(), own_folder, settings_file_path(own_folder, exists)}, runner,
+                          sound.get());
     window.show();
     return app.exec();
 }

@@ -102,7 +102,7 @@ class FrontendScenarioTest : public ::testing::Test {
 
     std::unique_ptr<FrontendWindow> open(const FrontendKind& kind) {
         auto window =
-            std::make_unique<FrontendWindow>(kind, FrontendPaths{root_, LUMORA_BIN_DIR}, runner_, &sound_);
+            std::make_unique<FrontendWindow>(kind, FrontendPaths{root_, LUMORA_BIN_DIR, LUMORA_BIN_DIR "/format"}, runner_, &sound_);
         window->browser()->set_folder(data_);
         return window;
     }

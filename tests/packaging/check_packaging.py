@@ -175,7 +175,7 @@ def check_install(build, programs):
 def check_layout(root, programs):
     """What a Debian user gets: programs on PATH, menu entries, icons, manual pages."""
     usr = os.path.join(root, "usr")
-    expected = ["share/mime/packages/lumora.xml", "share/lumora/Lumo.kdb"]
+    expected = ["share/mime/packages/lumora.xml", "share/lumora/Lumo.kdb", "share/lumora/pixtil2/format"]
     for p in programs:
         expected += [f"bin/{p}", f"share/man/man1/{p}.1.gz", f"share/icons/hicolor/scalable/apps/lumora-{p}.svg"]
         if p in WINDOW_PROGRAMS:
@@ -183,6 +183,11 @@ def check_layout(root, programs):
     for rel in expected:
         if not os.path.exists(os.path.join(usr, rel)):
             fault(f"not installed: /usr/{rel}")
+    bindir = os.path.join(usr, "bin")
+    if os.path.isdir(bindir):
+        for name in sorted(os.listdir(bindir)):
+            if not os.access(os.path.join(bindir, name), os.X_OK):
+                fault(f"not a program but in /usr/bin: {name}")
     strays = [d for d in os.listdir(root) if d != "usr"]
     if strays:
         fault(f"installed outside /usr: {strays}")
