@@ -17,15 +17,54 @@ function(lumora_add_gtest name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} lumora_test_main lumora_test_leaks GTest::gtest GTest::gmock Threads::Threads)
-  target_compile_definitions(${name} PRIVATE
-    LUMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
-    LUMORA_LIB_DIR="${CMAKE_BINARY_DIR}/lib"
-    LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  lumora_define_test_paths(${ARG_SOURCES})
   set(props TIMEOUT ${ARG_TIMEOUT})
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+# lumora_define_test_paths(<sources...>): LUMORA_BIN_DIR, LUMORA_LIB_DIR and
+# LUMORA_SOURCE_DIR for the sources that use them, directly or through a
+# header of their own folder or of the tree. Only those get the build's
+# absolute paths on their command line, so the compiler cache serves every
+# other file to a checkout in another folder.
+set(LUMORA_TEST_PATH_MACROS "LUMORA_(BIN|LIB|SOURCE)_DIR")
+function(lumora_define_test_paths)
+  foreach(src ${ARGN})
+    get_filename_component(path ${src} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    if(NOT EXISTS ${path})
+      continue()
+    endif()
+    get_filename_component(folder ${path} DIRECTORY)
+    file(STRINGS ${path} lines REGEX "${LUMORA_TEST_PATH_MACROS}|^#include \"")
+    set(uses FALSE)
+    foreach(line IN LISTS lines)
+      if(line MATCHES "${LUMORA_TEST_PATH_MACROS}" AND NOT line MATCHES "^#include")
+        set(uses TRUE)
+      elseif(line MATCHES "^#include \"([^\"]+)\"")
+        foreach(base ${folder} ${PROJECT_SOURCE_DIR})
+          if(EXISTS ${base}/${CMAKE_MATCH_1})
+            file(STRINGS ${base}/${CMAKE_MATCH_1} header_uses REGEX "${LUMORA_TEST_PATH_MACROS}")
+            if(header_uses)
+              set(uses TRUE)
+            endif()
+            break()
+          endif()
+        endforeach()
+      endif()
+      if(uses)
+        break()
+      endif()
+    endforeach()
+    if(uses)
+      set_property(SOURCE ${src} APPEND PROPERTY COMPILE_DEFINITIONS
+        LUMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+        LUMORA_LIB_DIR="${CMAKE_BINARY_DIR}/lib"
+        LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    endif()
+  endforeach()
 endfunction()
 
 # lumora_add_benchmark(<name> SOURCES <files...> [LIBS <targets...>])
