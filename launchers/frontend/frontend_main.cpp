@@ -49,8 +49,8 @@ int run_frontend(const FrontendKind& kind, const char* program, const char* vers
     if (kind.preview == PreviewKind::sound) sound = std::make_unique<SoundPreview>();
     const std::string own_folder = QCoreApplication::applicationDirPath().toStdString();
     const auto exists = [](const std::string& p) { return std::filesystem::is_regular_file(p); };
-    FrontendWindow window(kind, {launchers::kit_root(), own_folder, settings_file_path(own_folder, exists)}, runner,
-                          sound.get());
+    FrontendWindow window(kind, {launchers::kit_root(), own_folder, settings_file_path(own_folder, exists)},
+                          runner, sound.get());
     window.show();
     return app.exec();
 }
