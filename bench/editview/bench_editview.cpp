@@ -96,6 +96,33 @@ void BM_FullRepaint200x60(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRepaint200x60)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// A screen of 6,000 different kanji, painted with no character picture made
+// yet: the first sight of new text (argument as above).
+void BM_FirstRepaintOfNewKanji200x60(benchmark::State& state) {
+    editor::CTextDoc doc(&keywords(), 4);
+    std::vector<std::string> lines(60);
+    int code = 0;
+    for (auto& l : lines) {
+        for (int i = 0; i < 100; ++i, ++code) {
+            // Lead bytes 0x89-0x9F, trail bytes 0x40-0x7E and 0x80-0xFC.
+            const int lead = 0x89 + code / 188, t = code % 188;
+            l += static_cast<char>(lead);
+            l += static_cast<char>(t < 63 ? 0x40 + t : 0x80 + (t - 63));
+        }
+    }
+    doc.set_lines(lines);
+    environment().set_sprite_text(state.range(0) != 0);
+    auto view = make_view(doc, 200, 60);
+    for (auto _ : state) {
+        state.PauseTiming();
+        environment().set_font(environment().font());  // forgets every picture
+        state.ResumeTiming();
+        view->viewport()->repaint();
+    }
+    environment().set_sprite_text(true);
+}
+BENCHMARK(BM_FirstRepaintOfNewKanji200x60)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
 void BM_Open20MBToFirstFrame(benchmark::State& state) {
     const std::string path = (std::filesystem::temp_directory_path() / "bench_editview_20mb.c").string();
     std::ofstream(path, std::ios::binary) << bench::source_text(20u << 20);

@@ -18,6 +18,9 @@ const uint32_t* const kOutside = &kNoPicture;
 // made again as they are needed.
 constexpr std::size_t kByteLimit = 32u << 20;
 
+// New pictures a frame may make (each a few microseconds).
+constexpr int kNewPerFrame = 256;
+
 }  // namespace
 
 void GlyphSprites::reset(const QRawFont& font, int cell_width, int cell_height, int ascent) {
@@ -30,7 +33,9 @@ void GlyphSprites::reset(const QRawFont& font, int cell_width, int cell_height, 
 
 void GlyphSprites::clear() {
     pairs_.clear();
-    pictures_.clear();
+    blocks_.clear();
+    block_used_ = 0;
+    count_ = 0;
     last_pair_ = 0;
     bytes_ = 0;
 }
@@ -64,7 +69,11 @@ const uint32_t* GlyphSprites::sprite(uint16_t code, quint32 glyph, int cells, QR
         page->fill(nullptr);
     }
     const uint32_t*& slot = (*page)[code & 0xFF];
-    if (!slot) slot = make(glyph, cells, text, background);
+    if (!slot) {
+        if (made_in_frame_ >= kNewPerFrame) return nullptr;
+        ++made_in_frame_;
+        slot = make(glyph, cells, text, background);
+    }
     return slot == kOutside ? nullptr : slot;
 }
 
@@ -74,7 +83,9 @@ const uint32_t* GlyphSprites::make(quint32 glyph, int cells, QRgb text, QRgb bac
     const int w = cells * cell_width_;
     const int h = cell_height_;
     const int mx = cell_width_, my = cell_height_;
-    QImage img(w + 2 * mx, h + 2 * my, QImage::Format_RGB32);
+    QImage& img = scratch_[cells == 2 ? 1 : 0];
+    if (img.width() != w + 2 * mx || img.height() != h + 2 * my)
+        img = QImage(w + 2 * mx, h + 2 * my, QImage::Format_RGB32);
     const QRgb bg = background | 0xFF000000u;
     img.fill(bg);
     {
@@ -86,23 +97,38 @@ const uint32_t* GlyphSprites::make(quint32 glyph, int cells, QRgb text, QRgb bac
         p.setPen(QColor::fromRgb(text));
         p.drawGlyphRun(QPointF(0, 0), run);
     }
-    for (int y = 0; y < img.height(); ++y) {
+    const int iw = img.width(), ih = img.height();
+    auto blank = [bg](const QRgb* from, const QRgb* to) {
+        return std::all_of(from, to, [bg](QRgb px) { return px == bg; });
+    };
+    for (int y = 0; y < ih; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-        const bool inside_rows = y >= my && y < my + h;
-        for (int x = 0; x < img.width(); ++x) {
-            if (inside_rows && x == mx) x = mx + w;
-            if (x < img.width() && row[x] != bg) return kOutside;
-        }
+        const bool ok = y >= my && y < my + h ? blank(row, row + mx) && blank(row + mx + w, row + iw)
+                                              : blank(row, row + iw);
+        if (!ok) return kOutside;
     }
-    auto pixels = std::make_unique<uint32_t[]>(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    const std::size_t size = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    uint32_t* pixels = allocate(size);
     for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(img.constScanLine(my + y)) + mx;
-        std::memcpy(pixels.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w), row,
+        std::memcpy(pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(w), row,
                     static_cast<std::size_t>(w) * sizeof(uint32_t));
     }
-    bytes_ += static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * sizeof(uint32_t);
-    pictures_.push_back(std::move(pixels));
-    return pictures_.back().get();
+    ++count_;
+    return pixels;
+}
+
+uint32_t* GlyphSprites::allocate(std::size_t pixels) {
+    // Pictures are many and small: taken from blocks, freed all at once.
+    constexpr std::size_t kBlock = 64 * 1024;
+    if (blocks_.empty() || block_used_ + pixels > kBlock) {
+        blocks_.push_back(std::make_unique<uint32_t[]>(std::max(kBlock, pixels)));
+        block_used_ = 0;
+        bytes_ += std::max(kBlock, pixels) * sizeof(uint32_t);
+    }
+    uint32_t* at = blocks_.back().get() + block_used_;
+    block_used_ += pixels;
+    return at;
 }
 
 }  // namespace lumora::editview

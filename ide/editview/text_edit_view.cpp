@@ -381,6 +381,7 @@ void CTextEditView::paintEvent(QPaintEvent* event) {
         } else {
             p.fillRect(area, window);
         }
+        env_.sprites().start_frame();
         int state = editor::drawing_entry_state(doc_, text_type_, first, v_.position());
         const int first_x = -h_.position() * c.width;
         for (auto& b : buckets_) {
