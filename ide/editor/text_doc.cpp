@@ -90,10 +90,15 @@ void CTextDoc::load(const TextFileReader& reader) {
     lines_.clear();
     text_type_ = text_type_for_kind(reader.kind);
     path_ = reader.path;
+    // Tokens go through one scratch list and are then copied at their exact
+    // size: a list growing per line would leave a trail of freed buffers
+    // that makes a big file's first opening several times slower.
+    std::vector<TokenSpan> tokens;
     LineCounts counts = cut_lines(reader.contents, reader.encoding, [&](std::string_view l) {
         auto line = std::make_unique<TextLine>();
         line->text.assign(l);
-        tokenize(line->text, keywords_, line->tokens);
+        tokenize(line->text, keywords_, tokens);
+        line->tokens.assign(tokens.begin(), tokens.end());
         lines_.push_back(std::move(line));
     });
     line_ending_mode_ = counts.ending_mode();
