@@ -4,6 +4,7 @@
 
 #include "ide/editor/draw_state.h"
 #include "ide/editor/keyword_db.h"
+#include "ide/editor/search.h"
 #include "ide/editor/text_doc.h"
 #include "ide/editor/tokenizer.h"
 
@@ -276,11 +277,73 @@ TEST(DrawState, KeywordSwitchRecoloursTokens) {
     KeywordDatabase db = fixture_db();
     CTextDoc doc(&db);
     doc.set_lines({"if (x) while"});
-    EXPECT_EQ(doc.line(0)->tokens[0].colour, kColourCpp);
+    EXPECT_EQ(doc.line(0)->tokens()[0].colour, kColourCpp);
     db.set_enabled(0, false);
     doc.retokenize_all();
-    EXPECT_EQ(doc.line(0)->tokens[0].colour, kColourAlphabet);
-    EXPECT_EQ(doc.line(0)->tokens.back().colour, kColourAlphabet);
+    EXPECT_EQ(doc.line(0)->tokens()[0].colour, kColourAlphabet);
+    EXPECT_EQ(doc.line(0)->tokens().back().colour, kColourAlphabet);
+}
+
+// Tokens are cut when a line is first drawn and kept until its text changes;
+// passes over many lines (comment states, searching) read them but keep none.
+TEST(LineTokens, CutOnFirstUseKeptUntilEdited) {
+    KeywordDatabase db = fixture_db();
+    CTextDoc doc(&db);
+    doc.set_lines({"/* a", "if x */ while", "int while_1 = 2;", "while"});
+    auto kept = [&] {
+        std::string k;
+        for (int i = 0; i < doc.line_count(); ++i) k += doc.line(i)->tokens_kept() ? '1' : '0';
+        return k;
+    };
+    EXPECT_EQ(kept(), "0000");
+    EXPECT_EQ(doc.c_entry_state(1), kStateBlockComment);
+    EXPECT_EQ(doc.c_entry_state(4), kStateNormal);
+    SearchSettings s;
+    s.find_text = "while";
+    s.whole_word = true;
+    EXPECT_EQ(mark_all(doc, s), 2);  // "while_1" is another word
+    auto found = search_document(doc, s, {0, 2}, true);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->start, (TextPos{0, 3}));
+    EXPECT_EQ(kept(), "0000");
+
+    int state = kStateNormal;
+    Runs runs;
+    colour_line(*doc.line(2), kTypeC, state, runs);
+    EXPECT_EQ(kept(), "0010");
+    EXPECT_EQ(doc.line(2)->tokens(), tokens("int while_1 = 2;", &db));
+    // The same searches through kept tokens give the same answers.
+    for (int i = 0; i < doc.line_count(); ++i) doc.line(i)->tokens();
+    EXPECT_EQ(mark_all(doc, s), 2);
+    found = search_document(doc, s, {0, 2}, true);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->start, (TextPos{0, 3}));
+
+    // An edit forgets the line's tokens, undo and redo as well.
+    TextPos p{4, 2};
+    doc.insert(nullptr, "x", p);
+    EXPECT_EQ(kept(), "1101");
+    EXPECT_EQ(doc.line(2)->tokens(), tokens("int xwhile_1 = 2;", &db));
+    doc.undo(nullptr);
+    EXPECT_EQ(doc.line(2)->tokens(), tokens("int while_1 = 2;", &db));
+    doc.redo(nullptr);
+    EXPECT_EQ(doc.line(2)->tokens(), tokens("int xwhile_1 = 2;", &db));
+}
+
+// Switching keyword sets recolours kept tokens and those cut later alike.
+TEST(LineTokens, KeywordSwitchBeforeFirstUse) {
+    KeywordDatabase db = fixture_db();
+    CTextDoc doc(&db);
+    doc.set_lines({"if (x) while", "if"});
+    EXPECT_EQ(doc.line(0)->tokens()[0].colour, kColourCpp);
+    db.set_enabled(0, false);
+    doc.retokenize_all();
+    EXPECT_EQ(doc.line(0)->tokens()[0].colour, kColourAlphabet);
+    EXPECT_EQ(doc.line(1)->tokens()[0].colour, kColourAlphabet);
+    db.set_enabled(0, true);
+    doc.set_keywords(&db);
+    EXPECT_EQ(doc.line(0)->tokens(), tokens("if (x) while", &db));
+    EXPECT_EQ(doc.line(1)->tokens()[0].colour, kColourCpp);
 }
 
 // The cached entry states always equal a scan from line 0, through edits.

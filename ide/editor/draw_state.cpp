@@ -44,7 +44,9 @@ void run_machine(const TextLine& line, int text_type, int& state, std::vector<Co
     Sink sink{out};
     const std::string& text = line.text;
     bool include_seen = false;
-    for (const TokenSpan& t : line.tokens) {
+    // Drawing keeps the line's tokens; a scan of states only passes through.
+    static thread_local std::vector<TokenSpan> scratch;
+    for (const TokenSpan& t : out ? line.tokens() : line.tokens(scratch)) {
         sink.token_start = t.start;
         if (t.colour != kColourMark || text_type == kTypeText) {
             sink.piece(t.start, t.length, final_colour(state_colour(state, t.colour), text_type));

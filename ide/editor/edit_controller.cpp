@@ -32,7 +32,7 @@ size_t previous_char_start(std::string_view s, size_t o) {
 
 const TokenSpan* token_at(const TextLine* l, int offset) {
     if (!l) return nullptr;
-    for (const TokenSpan& t : l->tokens)
+    for (const TokenSpan& t : l->tokens())
         if (offset >= t.start && offset < t.start + t.length) return &t;
     return nullptr;
 }
@@ -99,7 +99,7 @@ void EditController::move(CaretKey key, bool ctrl, bool shift) {
             if (!ctrl) {
                 if (p.column > 0) p = left_of(p);
             } else if (o >= len && len > 0) {
-                p = to_caret({line->tokens.back().start, p.line});
+                p = to_caret({line->tokens().back().start, p.line});
             } else if (o > 0) {
                 const TokenSpan* t =
                     token_at(line, static_cast<int>(previous_char_start(s, static_cast<size_t>(o))));
@@ -108,7 +108,7 @@ void EditController::move(CaretKey key, bool ctrl, bool shift) {
                 p.column = 0;  // virtual space on an empty line
             } else if (p.line > 0) {
                 const TextLine* prev = doc_.line(p.line - 1);
-                p = to_caret({prev && !prev->tokens.empty() ? prev->tokens.back().start : 0, p.line - 1});
+                p = to_caret({prev && !prev->tokens().empty() ? prev->tokens().back().start : 0, p.line - 1});
             }
             break;
         case CaretKey::kRight:
@@ -123,7 +123,8 @@ void EditController::move(CaretKey key, bool ctrl, bool shift) {
             } else if (p.line < last_line) {
                 const TextLine* next = doc_.line(p.line + 1);
                 int to = 0;
-                if (next && !next->tokens.empty() && next->tokens[0].colour == 8) to = next->tokens[0].length;
+                if (next && !next->tokens().empty() && next->tokens()[0].colour == 8)
+                    to = next->tokens()[0].length;
                 p = to_caret({to, p.line + 1});
             } else {
                 p = to_caret({len, p.line});
@@ -224,7 +225,7 @@ std::string EditController::word_at_caret() const {
     const TextLine* l = doc_.line(caret_.line);
     if (!l || l->text.empty()) return {};
     int o = column_to_offset(l->text, caret_.column, tab());
-    const TokenSpan* t = o >= static_cast<int>(l->text.size()) ? &l->tokens.back() : token_at(l, o);
+    const TokenSpan* t = o >= static_cast<int>(l->text.size()) ? &l->tokens().back() : token_at(l, o);
     if (!t) return {};
     return l->text.substr(static_cast<size_t>(t->start), static_cast<size_t>(t->length));
 }

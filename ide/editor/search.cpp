@@ -158,13 +158,17 @@ namespace {
 
 enum class Part { kAtOrAfter, kBefore, kWhole };
 
-// The match in one line for the given part, or npos.
-size_t search_line(LineMatcher& m, std::string_view line, const std::vector<TokenSpan>& tokens, bool forward,
+// The match in one line for the given part, or npos. Tokens are cut (into
+// `scratch` unless the line keeps its own) only for whole words in lines that
+// hold the text at all.
+size_t search_line(LineMatcher& m, const TextLine& l, std::vector<TokenSpan>& scratch, bool forward,
                    Part part, size_t s) {
+    const std::string_view line = l.text;
     if (!m.may_match(line)) return std::string_view::npos;
     std::string_view p = m.prepare(line);
     if (m.whole_word()) {
         if (!m.contains(p)) return std::string_view::npos;  // the text must occur at all
+        const std::vector<TokenSpan>& tokens = l.tokens(scratch);
         if (forward) {
             for (const TokenSpan& t : tokens) {
                 if (part == Part::kAtOrAfter && static_cast<size_t>(t.start) < s) continue;
@@ -209,12 +213,13 @@ std::optional<SearchMatch> search_document(const CTextDoc& doc, const SearchSett
     }
     int line = first_line;
     bool first_visit = true;
+    std::vector<TokenSpan> scratch;
     for (long visits = 0;; ++visits) {
         const bool second_visit = !first_visit && line == first_line;
         Part part = Part::kWhole;
         if (first_visit) part = forward ? Part::kAtOrAfter : Part::kBefore;
         const TextLine* l = doc.line(line);
-        size_t at = search_line(m, l->text, l->tokens, forward, part, s);
+        size_t at = search_line(m, *l, scratch, forward, part, s);
         if (at != std::string_view::npos) {
             SearchMatch r{{static_cast<int>(at), line}, {static_cast<int>(at + m.length()), line}};
             if (limit && forward && lim_b < r.end) return std::nullopt;
@@ -245,10 +250,14 @@ bool find_and_show(EditController& view, const SearchSettings& settings, bool fo
 
 int mark_all(CTextDoc& doc, const SearchSettings& settings) {
     LineMatcher m(settings);
+    std::vector<TokenSpan> scratch;
+    const std::vector<TokenSpan> no_tokens;
     int lines = 0;
     for (int i = 0; i < doc.line_count(); ++i) {
         const TextLine* l = doc.line(i);
-        if (m.line_matches(l->text, l->tokens)) {
+        // Without the text in it, a line matches no whole word either.
+        const bool cut = m.whole_word() && m.may_match(l->text) && m.contains(m.prepare(l->text));
+        if (m.line_matches(l->text, cut ? l->tokens(scratch) : no_tokens)) {
             doc.set_bookmark(i, true);
             ++lines;
         }

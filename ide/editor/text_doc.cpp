@@ -18,6 +18,23 @@ inline bool pair_at(std::string_view s, size_t i) {
 }
 }  // namespace
 
+const std::vector<TokenSpan>& TextLine::tokens() const {
+    if (!tokens_ready_) {
+        // Cut through one reused list and keep an exact-size copy.
+        static thread_local std::vector<TokenSpan> scratch;
+        tokenize(text, doc_->keywords(), scratch);
+        tokens_.assign(scratch.begin(), scratch.end());
+        tokens_ready_ = true;
+    }
+    return tokens_;
+}
+
+const std::vector<TokenSpan>& TextLine::tokens(std::vector<TokenSpan>& scratch) const {
+    if (tokens_ready_) return tokens_;
+    tokenize(text, doc_->keywords(), scratch);
+    return scratch;
+}
+
 CTextDoc::CTextDoc(const KeywordDatabase* keywords, int tab_length)
     : tab_length_(tab_length > 0 ? tab_length : 4), keywords_(keywords) {}
 
@@ -61,11 +78,9 @@ void CTextDoc::set_keywords(const KeywordDatabase* keywords) {
 }
 
 void CTextDoc::retokenize_all() {
+    // Colours come from the keywords: kept tokens are cut again when next used.
     for (auto& l : lines_)
-        for (TokenSpan& t : l->tokens)
-            t.colour = token_colour(
-                std::string_view(l->text).substr(static_cast<size_t>(t.start), static_cast<size_t>(t.length)),
-                keywords_);
+        if (l->tokens_kept()) l->text_changed();
     c_entry_.clear();
     cache_dirty_ = false;  // "#include" colouring decides where strings start
     notify(nullptr, kHintRetokenized);
@@ -90,16 +105,9 @@ void CTextDoc::load(const TextFileReader& reader) {
     lines_.clear();
     text_type_ = text_type_for_kind(reader.kind);
     path_ = reader.path;
-    // Tokens go through one scratch list and are then copied at their exact
-    // size: a list growing per line would leave a trail of freed buffers
-    // that makes a big file's first opening several times slower.
-    std::vector<TokenSpan> tokens;
+    // Tokens are cut when a line is first drawn or searched, not here.
     LineCounts counts = cut_lines(reader.contents, reader.encoding, [&](std::string_view l) {
-        auto line = std::make_unique<TextLine>();
-        line->text.assign(l);
-        tokenize(line->text, keywords_, tokens);
-        line->tokens.assign(tokens.begin(), tokens.end());
-        lines_.push_back(std::move(line));
+        lines_.push_back(std::make_unique<TextLine>(*this, std::string(l)));
     });
     line_ending_mode_ = counts.ending_mode();
     undo_.clear();
@@ -164,14 +172,12 @@ void CTextDoc::cache_lines_erased(int first, int count) {
 void CTextDoc::set_text(int index, std::string text) {
     TextLine& l = *lines_[static_cast<size_t>(index)];
     l.text = std::move(text);
-    tokenize(l.text, keywords_, l.tokens);
+    l.text_changed();
     cache_mark(index, index + 1);
 }
 
 void CTextDoc::insert_line(int index, std::string text) {
-    auto l = std::make_unique<TextLine>();
-    l->text = std::move(text);
-    tokenize(l->text, keywords_, l->tokens);
+    auto l = std::make_unique<TextLine>(*this, std::move(text));
     lines_.insert(lines_.begin() + index, std::move(l));
     cache_lines_inserted(index, 1);
 }
@@ -269,13 +275,11 @@ std::string CTextDoc::raw_insert(std::string_view text, TextPos& pos) {
     std::vector<std::unique_ptr<TextLine>> fresh;
     fresh.reserve(segments.size() - 1);
     for (size_t s = 1; s < segments.size(); ++s) {
-        auto l = std::make_unique<TextLine>();
-        l->text.assign(segments[s]);
+        auto l = std::make_unique<TextLine>(*this, std::string(segments[s]));
         if (s + 1 == segments.size()) {
             pos.offset = static_cast<int>(l->text.size());
             l->text += right;
         }
-        tokenize(l->text, keywords_, l->tokens);
         fresh.push_back(std::move(l));
     }
     lines_.insert(lines_.begin() + line_index + 1, std::make_move_iterator(fresh.begin()),
@@ -401,7 +405,7 @@ void CTextDoc::delete_to_word_end(const void* sender, TextPos pos) {
     const TextLine* l = line(pos.line);
     if (!l || pos.offset < 0 || pos.offset >= static_cast<int>(l->text.size())) return;
     int stop = static_cast<int>(l->text.size());
-    for (const TokenSpan& t : l->tokens)
+    for (const TokenSpan& t : l->tokens())
         if (pos.offset >= t.start && pos.offset < t.start + t.length) {
             stop = t.start + t.length;
             break;
