@@ -125,7 +125,6 @@ QAccessibleInterface* OutputPaneAccessible::focusChild() const {
 QAccessible::State OutputPaneAccessible::state() const {
     QAccessible::State s = QAccessibleWidget::state();
     s.readOnly = true;
-    s.multiLine = true;
     return s;
 }
 
