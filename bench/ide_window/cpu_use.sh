@@ -7,21 +7,9 @@
 set -u
 bin=$(cd "$1" && pwd)
 seconds=${2:-10}
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-cpu.XXXXXX") || exit 1
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME/Umbrane"
-cat >"$XDG_CONFIG_HOME/Umbrane/Kelvane.conf" <<CONF
-[Config]
-FirstRun=FALSE
-LumoraFolder=$bin/toolchain/lumo
-DMCFolder=$bin/toolchain/dmc
-CONF
+. "$(dirname "$0")/../../tests/support/x11_script.sh"
+x11_script_begin cpu_use
+kelvane_settings "$bin"
 "$bin/kelvane" --new-project "$work/demo" >/dev/null
 printf 'int a;\r\n' >"$work/demo/a.c"
 printf 'int b;\r\n' >"$work/demo/b.h"
@@ -29,11 +17,7 @@ printf 'int b;\r\n' >"$work/demo/b.h"
 LUMORA_STANDIN_SLEEP=sc:$((seconds * 3)) "$bin/kelvane" "$work/demo/demo.lmp" "$work/demo/demo.c" \
     "$work/demo/a.c" "$work/demo/b.h" &
 pid=$!
-tries=0
-while ! w=$(xdotool search --onlyvisible --name "demo - Kelvane" 2>/dev/null | head -n 1) || [ -z "$w" ]; do
-    tries=$((tries + 1)); [ $tries -gt 200 ] && { echo "cpu_use: no window" >&2; exit 1; }
-    sleep 0.1
-done
+w=$(windows_named "demo - Kelvane") || fail "no window"
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
 measure() {

@@ -5,13 +5,8 @@
 # 8A BF 8E 9A. Run inside tests/support/xsession.
 set -u
 probe=$1
-work=$(mktemp -d "${TMPDIR:-/tmp}/editview_compose.XXXXXX") || exit 1
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../../tests/support/x11_script.sh"
+x11_script_begin editview_x11_compose
 
 # The virtual server's keyboard has no compose key: put one on a keycode
 # without symbols before the editor reads the keymap.

@@ -4,13 +4,8 @@
 # disk. Run inside tests/support/xsession.
 set -u
 probe=$1
-work=$(mktemp -d "${TMPDIR:-/tmp}/editview_x11.XXXXXX") || exit 1
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../../tests/support/x11_script.sh"
+x11_script_begin editview_x11_typing
 
 file=$work/sjis.c
 # "int 漢;" CR LF "x" CR LF

@@ -11,42 +11,9 @@ source_tool=$2
 bin=$(dirname "$kelvane")
 here=$(cd "$(dirname "$0")" && pwd)
 support=$here/../../tests/support
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-drop.XXXXXX") || exit 1
-pids=""
-cleanup() {
-    for p in $pids; do kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "x11_drop_test: $*" >&2; exit 1; }
-
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-mkdir -p "$XDG_CONFIG_HOME/Umbrane"
-cat >"$XDG_CONFIG_HOME/Umbrane/Kelvane.conf" <<CONF
-[Config]
-FirstRun=FALSE
-LumoraFolder=$bin/toolchain/lumo
-DMCFolder=$bin/toolchain/dmc
-CONF
-
-# Waits for $2 top-level windows whose name is exactly $1; prints their ids.
-windows_named() {
-    i=0
-    while [ $i -lt 100 ]; do
-        found=""
-        n=0
-        for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
-            if [ "$(xdotool getwindowname "$w")" = "$1" ]; then
-                found="$found $w"
-                n=$((n + 1))
-            fi
-        done
-        [ $n -ge "$2" ] && { echo $found; return 0; }
-        sleep 0.2
-        i=$((i + 1))
-    done
-    return 1
-}
+. "$support/x11_script.sh"
+x11_script_begin x11_drop_test
+kelvane_settings "$bin"
 
 "$kelvane" --new-project "$work/b" >/dev/null || fail "could not create the project"
 printf 'int a;\n' >"$work/a.c"

@@ -9,35 +9,14 @@ set -u
 kelvane=$1
 bin=$(dirname "$kelvane")
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-output.XXXXXX") || exit 1
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "x11_output_pane_test: $*" >&2; exit 1; }
-
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-mkdir -p "$XDG_CONFIG_HOME/Umbrane"
-cat >"$XDG_CONFIG_HOME/Umbrane/Kelvane.conf" <<CONF
-[Config]
-FirstRun=FALSE
-LumoraFolder=$bin/toolchain/lumo
-DMCFolder=$bin/toolchain/dmc
-CONF
+. "$here/../../tests/support/x11_script.sh"
+x11_script_begin x11_output_pane_test
+kelvane_settings "$bin"
 
 "$kelvane" --new-project "$work/demo" >/dev/null || fail "could not create the project"
 "$kelvane" "$work/demo/demo.lmp" &
 pid=$!
-i=0
-w=""
-while [ -z "$w" ] && [ $i -lt 100 ]; do
-    w=$(xdotool search --name "^demo - Kelvane\$" 2>/dev/null | head -n 1)
-    [ -n "$w" ] || sleep 0.2
-    i=$((i + 1))
-done
-[ -n "$w" ] || fail "no window titled 'demo - Kelvane'"
+w=$(windows_named "demo - Kelvane") || fail "no window titled 'demo - Kelvane'"
 xdotool windowfocus --sync "$w" 2>/dev/null || true
 sleep 0.5
 xdotool key F7

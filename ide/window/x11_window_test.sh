@@ -12,47 +12,20 @@ expect=$2
 bin=$(dirname "$kelvane")
 here=$(cd "$(dirname "$0")" && pwd)
 support=$here/../../tests/support
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-x11.XXXXXX") || exit 1
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "x11_window_test: $*" >&2; exit 1; }
-
-export HOME=$work XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME/Umbrane"
-cat >"$XDG_CONFIG_HOME/Umbrane/Kelvane.conf" <<CONF
-[Config]
-FirstRun=FALSE
-LumoraFolder=$bin/toolchain/lumo
-DMCFolder=$bin/toolchain/dmc
-CONF
-
-# Waits for a top-level window whose name is exactly $1; prints its id.
-window_named() {
-    i=0
-    while [ $i -lt 100 ]; do
-        for w in $(xdotool search --name "$1" 2>/dev/null); do
-            [ "$(xdotool getwindowname "$w")" = "$1" ] && { echo "$w"; return 0; }
-        done
-        sleep 0.2
-        i=$((i + 1))
-    done
-    return 1
-}
+. "$support/x11_script.sh"
+x11_script_begin x11_window_test
+kelvane_settings "$bin"
 
 # Without a project the title is the program's alone.
 "$kelvane" &
 pid=$!
-window_named "Kelvane" >/dev/null || fail "no window titled Kelvane"
+windows_named "Kelvane" >/dev/null || fail "no window titled Kelvane"
 kill "$pid"; wait "$pid" 2>/dev/null; pid=""
 
 "$kelvane" --new-project "$work/demo" >/dev/null || fail "could not create the project"
 "$kelvane" "$work/demo/demo.lmp" &
 pid=$!
-w=$(window_named "demo - Kelvane") || fail "no window titled 'demo - Kelvane'"
+w=$(windows_named "demo - Kelvane") || fail "no window titled 'demo - Kelvane'"
 xdotool windowfocus --sync "$w" 2>/dev/null || true
 sleep 0.5
 xdotool key F7

@@ -1,0 +1,61 @@
+# Lines every window test script needs, sourced after `set -u`:
+#
+#   x11_script_begin NAME   a work folder $work (removed at exit), fail()
+#                           messages prefixed with NAME, and every process
+#                           whose id is in $pid or added to $pids stopped at exit
+#   kelvane_settings BIN    HOME, XDG_CONFIG_HOME and XDG_STATE_HOME inside
+#                           $work, and kelvane's settings pointing at the
+#                           stand-in toolchain of the build folder BIN
+#   windows_named NAME [N]  waits up to 20 s for N (default 1) visible
+#                           top-level windows named exactly NAME; prints
+#                           their ids
+
+x11_script_begin() {
+    x11_script_name=$1
+    work=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX") || exit 1
+    pid=""
+    pids=""
+    trap x11_script_end EXIT
+}
+
+x11_script_end() {
+    for p in $pid $pids; do
+        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+
+fail() {
+    echo "$x11_script_name: $*" >&2
+    exit 1
+}
+
+kelvane_settings() {
+    export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
+    mkdir -p "$XDG_CONFIG_HOME/Umbrane"
+    cat >"$XDG_CONFIG_HOME/Umbrane/Kelvane.conf" <<CONF
+[Config]
+FirstRun=FALSE
+LumoraFolder=$1/toolchain/lumo
+DMCFolder=$1/toolchain/dmc
+CONF
+}
+
+windows_named() {
+    want=${2:-1}
+    i=0
+    while [ $i -lt 100 ]; do
+        found=""
+        n=0
+        for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+            if [ "$(xdotool getwindowname "$w")" = "$1" ]; then
+                found="$found $w"
+                n=$((n + 1))
+            fi
+        done
+        [ $n -ge "$want" ] && { echo $found; return 0; }
+        sleep 0.2
+        i=$((i + 1))
+    done
+    return 1
+}
