@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "ide/project/project_creation.h"
+#include "ide/window/frame_test_fixture.h"
 #include "ide/window/output_pane.h"
 #include "ide/window/output_pane_accessible.h"
 #include "ide/window/startup.h"
@@ -36,8 +37,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ui::BoxAnswer;
-
-const std::string kBin = LUMORA_BIN_DIR;
 
 std::string sjis(const char* utf8_text) {
     return ui::to_sjis(QString::fromUtf8(utf8_text));
@@ -74,37 +73,15 @@ class FifoWatch {
     std::thread thread_;
 };
 
-class FrameEventsTest : public ::testing::Test {
+class FrameEventsTest : public testing_support::FrameTest {
   protected:
-    void SetUp() override {
-        testing::qt_app();
-        ASSERT_FALSE(tmp_.path().empty());
-        cwd_ = fs::current_path();
-        fs::create_directories(tmp_ / "prog");
-        fs::copy_file(std::string(LUMORA_SOURCE_DIR) + "/testkit/toolchain/Lumo.kdb", tmp_ / "prog/Lumo.kdb");
-        memory_.write_string("Config", "FirstRun", "FALSE");
-        memory_.write_string("Config", "LumoraFolder", kBin + "/toolchain/lumo");
-        memory_.write_string("Config", "DMCFolder", kBin + "/toolchain/dmc");
-        memory_.write_string("Config", "ProjectFolder", tmp_.path());
-    }
-    void TearDown() override {
-        frame_.reset();
-        fs::current_path(cwd_);
-    }
-
     CMainFrame& start() {
-        app_ = std::make_unique<AppState>(memory_);
-        app_->program_folder = tmp_ / "prog";
         FrameServices s;
         s.exec_dialog = [](QDialog& d) {
             ADD_FAILURE() << "unexpected dialog " << d.windowTitle().toStdString();
             return static_cast<int>(QDialog::Rejected);
         };
-        frame_ = start_ide(*app_, s, {});
-        EXPECT_TRUE(frame_);
-        frame_->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
-        return *frame_;
+        return start_frame(memory_, s);
     }
 
     // A project named `name` in a folder of its own, holding `sources`
@@ -126,14 +103,6 @@ class FrameEventsTest : public ::testing::Test {
         }
         return folder + "/" + name + ".lmp";
     }
-
-    testing::TempDir tmp_;
-    fs::path cwd_;
-    platform::MemorySettingsStore memory_;
-    std::unique_ptr<AppState> app_;
-    std::unique_ptr<CMainFrame> frame_;
-    testing::ScriptedBoxes boxes_;
-    ui::ScopedMessageBoxes scoped_{boxes_};
 };
 
 QMimeData* urls_of(const std::vector<std::string>& paths) {

@@ -24,6 +24,7 @@
 #include "ide/editor/recovery_store.h"
 #include "ide/project/project_creation.h"
 #include "ide/window/frame_body.h"
+#include "ide/window/frame_test_fixture.h"
 #include "ide/window/new_file_dialog.h"
 #include "ide/window/new_project_dialog.h"
 #include "ide/window/output_pane.h"
@@ -42,9 +43,9 @@ namespace {
 namespace fs = std::filesystem;
 using ui::BoxAnswer;
 
-const std::string kBin = LUMORA_BIN_DIR;
-const std::string kCompiler = kBin + "/toolchain/dmc";
-const std::string kSdk = kBin + "/toolchain/lumo";
+using testing_support::kBin;
+using testing_support::kCompiler;
+using testing_support::kSdk;
 
 // Records the order of writes on top of the real store.
 class RecordingStore : public platform::SettingsStore {
@@ -88,24 +89,8 @@ std::string sjis(const char* utf8_text) {
     return ui::to_sjis(QString::fromUtf8(utf8_text));
 }
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public testing_support::FrameTest {
   protected:
-    void SetUp() override {
-        testing::qt_app();
-        ASSERT_FALSE(tmp_.path().empty());
-        cwd_ = fs::current_path();
-        fs::create_directories(tmp_ / "prog");
-        fs::copy_file(std::string(LUMORA_SOURCE_DIR) + "/testkit/toolchain/Lumo.kdb", tmp_ / "prog/Lumo.kdb");
-        memory_.write_string("Config", "FirstRun", "FALSE");
-        memory_.write_string("Config", "LumoraFolder", kSdk);
-        memory_.write_string("Config", "DMCFolder", kCompiler);
-        memory_.write_string("Config", "ProjectFolder", tmp_.path());
-    }
-    void TearDown() override {
-        frame_.reset();
-        fs::current_path(cwd_);
-    }
-
     FrameServices services() {
         FrameServices s;
         s.exec_dialog = [this](QDialog& d) {
@@ -125,14 +110,7 @@ class MainFrameTest : public ::testing::Test {
 
     // Starts the IDE as the program does, on `store`.
     CMainFrame& start(platform::SettingsStore& store, const std::vector<std::string>& files = {}) {
-        app_ = std::make_unique<AppState>(store);
-        app_->program_folder = tmp_ / "prog";
-        frame_ = start_ide(*app_, services(), files);
-        EXPECT_TRUE(frame_);
-        // Shortcuts and focus need the window to be the active one.
-        frame_->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
-        return *frame_;
+        return start_frame(store, services(), files);
     }
     CMainFrame& start() { return start(memory_); }
 
@@ -146,13 +124,6 @@ class MainFrameTest : public ::testing::Test {
         return folder + "/demo.lmp";
     }
 
-    testing::TempDir tmp_;
-    fs::path cwd_;
-    platform::MemorySettingsStore memory_;
-    std::unique_ptr<AppState> app_;
-    std::unique_ptr<CMainFrame> frame_;
-    testing::ScriptedBoxes boxes_;
-    ui::ScopedMessageBoxes scoped_{boxes_};
     std::function<int(QDialog&)> on_dialog;
     QStringList files_to_choose;
     int beeps = 0;
