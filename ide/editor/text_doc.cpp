@@ -1,6 +1,7 @@
 #include "ide/editor/text_doc.h"
 
 #include <algorithm>
+#include <new>
 
 #include "common/cp932.h"
 #include "common/sjis.h"
@@ -101,13 +102,33 @@ void CTextDoc::notify(const void* sender, int hint, const CTextInvalidateRange* 
     for (TextDocObserver* o : copy) o->on_document_update(sender, hint, range);
 }
 
-void CTextDoc::load(const TextFileReader& reader) {
+void CTextDoc::clear_lines() {
     lines_.clear();
+    block_.reset();
+}
+
+void CTextDoc::load(const TextFileReader& reader) {
+    clear_lines();
     text_type_ = text_type_for_kind(reader.kind);
     path_ = reader.path;
+    // The lines are made in one block (and the list of them sized once): a
+    // big file otherwise pays a heap allocation and page faults per line.
+    // Lines beyond the count (mixed endings) are made on their own.
+    const std::string_view contents = reader.contents;
+    size_t breaks = static_cast<size_t>(std::count(contents.begin(), contents.end(), '\n'));
+    if (breaks == 0) breaks = static_cast<size_t>(std::count(contents.begin(), contents.end(), '\r'));
+    const size_t expected = contents.empty() ? 0 : breaks + 1;
+    lines_.reserve(expected);
+    if (expected > 1) block_ = std::make_unique<LineBlock>(expected);
     // Tokens are cut when a line is first drawn or searched, not here.
-    LineCounts counts = cut_lines(reader.contents, reader.encoding, [&](std::string_view l) {
-        lines_.push_back(std::make_unique<TextLine>(*this, std::string(l)));
+    LineCounts counts = cut_lines(contents, reader.encoding, [&](std::string_view l) {
+        const size_t i = lines_.size();
+        if (block_ && i < block_->capacity()) {
+            lines_.emplace_back(new (block_->slot(i)) TextLine(*this, std::string(l)));
+            lines_.back()->in_block_ = true;
+        } else {
+            lines_.push_back(new_line(std::string(l)));
+        }
     });
     line_ending_mode_ = counts.ending_mode();
     undo_.clear();
@@ -119,7 +140,7 @@ void CTextDoc::load(const TextFileReader& reader) {
 }
 
 void CTextDoc::set_lines(const std::vector<std::string>& lines) {
-    lines_.clear();
+    clear_lines();
     for (const std::string& s : lines) insert_line(line_count(), s);
     undo_.clear();
     undo_position_ = saved_position_ = 0;
@@ -177,7 +198,7 @@ void CTextDoc::set_text(int index, std::string text) {
 }
 
 void CTextDoc::insert_line(int index, std::string text) {
-    auto l = std::make_unique<TextLine>(*this, std::move(text));
+    LinePtr l = new_line(std::move(text));
     lines_.insert(lines_.begin() + index, std::move(l));
     cache_lines_inserted(index, 1);
 }
@@ -272,10 +293,10 @@ std::string CTextDoc::raw_insert(std::string_view text, TextPos& pos) {
     set_text(line_index, std::move(left));
     // Insert the new lines in one go so a paste of many lines does not shift
     // the line array once per line.
-    std::vector<std::unique_ptr<TextLine>> fresh;
+    std::vector<LinePtr> fresh;
     fresh.reserve(segments.size() - 1);
     for (size_t s = 1; s < segments.size(); ++s) {
-        auto l = std::make_unique<TextLine>(*this, std::string(segments[s]));
+        LinePtr l = new_line(std::string(segments[s]));
         if (s + 1 == segments.size()) {
             pos.offset = static_cast<int>(l->text.size());
             l->text += right;

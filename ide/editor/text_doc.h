@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ide/editor/line_block.h"
 #include "ide/editor/text_line.h"
 #include "ide/editor/undo_record.h"
 
@@ -129,6 +130,9 @@ class CTextDoc {
     int c_entry_state(int line);
 
   private:
+    using LinePtr = std::unique_ptr<TextLine, TextLineDeleter>;
+    LinePtr new_line(std::string text) const { return LinePtr(new TextLine(*this, std::move(text))); }
+    void clear_lines();
     void set_text(int index, std::string text);
     void insert_line(int index, std::string text);
     void erase_lines(int first, int count);
@@ -145,7 +149,10 @@ class CTextDoc {
     void after_edit(const void* sender);
 
     std::string path_;
-    std::vector<std::unique_ptr<TextLine>> lines_;
+    // Room of the lines made when the file was opened; declared before
+    // `lines_` so that the lines are destroyed first.
+    std::unique_ptr<LineBlock> block_;
+    std::vector<LinePtr> lines_;
     std::vector<UndoRecord> undo_;
     int undo_position_ = 0;
     int saved_position_ = 0;

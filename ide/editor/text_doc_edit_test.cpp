@@ -4,6 +4,7 @@
 
 #include "ide/editor/test_util.h"
 #include "ide/editor/text_doc.h"
+#include "ide/editor/text_file_reader.h"
 #include "ide/editor/tokenizer.h"
 
 namespace lumora::editor {
@@ -37,6 +38,47 @@ struct Recorder : TextDocObserver {
         calls.push_back({sender, hint, r != nullptr, r ? *r : CTextInvalidateRange{}});
     }
 };
+
+// An opened file's lines are made together; edits that remove, split and
+// join them, undo, and opening again must give the same texts as ever (the
+// sanitizers see any line destroyed twice or never).
+TEST(Load, OpenedLinesThroughEditsUndoAndReopening) {
+    testing::ScratchDir dir;
+    CTextDoc doc;
+    auto open = [&](const std::string& bytes) {
+        testing::write_file(dir.file("a.txt"), bytes);
+        TextFileReader r;
+        ASSERT_TRUE(r.read(dir.file("a.txt")));
+        doc.load(r);
+    };
+    // Lone CRs among LFs: more lines than LFs, the last ones made on their own.
+    const std::string three = "three, long enough to keep its bytes on the heap";
+    ASSERT_NO_FATAL_FAILURE(open("one\ntwo\r" + three + "\rfour\nfive"));
+    EXPECT_EQ(lines_of(doc), (Lines{"one", "two", three, "four", "five"}));
+    doc.line(1)->tokens();
+    EXPECT_TRUE(doc.delete_range(nullptr, {0, 1}, {3, 2}));  // joins, erases opened lines
+    EXPECT_EQ(lines_of(doc), (Lines{"one", three.substr(3), "four", "five"}));
+    TextPos p{2, 0};
+    doc.insert(nullptr, "\r\nx\r\n", p);
+    EXPECT_EQ(lines_of(doc), (Lines{"on", "x", "e", three.substr(3), "four", "five"}));
+    while (doc.can_undo()) doc.undo(nullptr);
+    EXPECT_EQ(lines_of(doc), (Lines{"one", "two", three, "four", "five"}));
+    EXPECT_EQ(doc.line(1)->tokens().size(), 1u);
+    EXPECT_EQ(doc.line(2)->tokens()[0].length, 5);
+    // Opening again (and replacing the lines) lets the earlier ones go.
+    ASSERT_NO_FATAL_FAILURE(open("a\rb\rc"));
+    EXPECT_EQ(lines_of(doc), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(doc.line_ending_mode(), kEndingCr);
+    ASSERT_NO_FATAL_FAILURE(open("only"));
+    EXPECT_EQ(lines_of(doc), Lines{"only"});
+    ASSERT_NO_FATAL_FAILURE(open("x\r\n"));
+    EXPECT_EQ(lines_of(doc), (Lines{"x", ""}));
+    ASSERT_NO_FATAL_FAILURE(open(""));
+    EXPECT_EQ(doc.line_count(), 0);
+    ASSERT_NO_FATAL_FAILURE(open("p\nq\n"));
+    doc.set_lines({"r", "s"});
+    EXPECT_EQ(lines_of(doc), (Lines{"r", "s"}));
+}
 
 TEST(Insert, PaddingInVirtualSpaceAndOneUndo) {
     CTextDoc doc(nullptr, 4);

@@ -12,6 +12,7 @@
 #endif
 
 #include "common/sjis.h"
+#include "ide/editor/huge_pages.h"
 
 namespace lumora::editor {
 
@@ -227,7 +228,10 @@ bool TextFileReader::read(const std::string& file_path, std::string* error) {
     if (S_ISDIR(st.st_mode)) return fail(EISDIR);
     // Read straight into the buffer; a file that grows meanwhile is read on.
     size_t have = 0;
-    contents.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0);
+    const size_t size = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    contents.reserve(size);
+    advise_huge_pages(contents.data(), contents.capacity());  // a big file: fewer page faults
+    contents.resize(size);
     for (;;) {
         if (have == contents.size()) contents.resize(have + (1 << 16));
         ssize_t got = ::read(fd, contents.data() + have, contents.size() - have);

@@ -21,6 +21,14 @@ struct TokenSpan {
     bool operator==(const TokenSpan&) const = default;
 };
 
+class TextLine;
+
+// Deletes a line made on its own; a line made in a block of lines (see
+// line_block.h) is only destroyed, its room going with the block.
+struct TextLineDeleter {
+    void operator()(TextLine* line) const;
+};
+
 class TextLine {
   public:
     // `doc` gives the keyword database the tokens are coloured with.
@@ -45,9 +53,19 @@ class TextLine {
     bool tokens_kept() const { return tokens_ready_; }
 
   private:
+    friend class CTextDoc;
+    friend struct TextLineDeleter;
     const CTextDoc* doc_;
     mutable std::vector<TokenSpan> tokens_;
     mutable bool tokens_ready_ = false;
+    bool in_block_ = false;
 };
+
+inline void TextLineDeleter::operator()(TextLine* line) const {
+    if (line->in_block_)
+        line->~TextLine();
+    else
+        delete line;
+}
 
 }  // namespace lumora::editor
