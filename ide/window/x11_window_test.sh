@@ -22,16 +22,7 @@ pid=$!
 windows_named "Kelvane" >/dev/null || fail "no window titled Kelvane"
 kill "$pid"; wait "$pid" 2>/dev/null; pid=""
 
-"$kelvane" --new-project "$work/demo" >/dev/null || fail "could not create the project"
-"$kelvane" "$work/demo/demo.lmp" &
-pid=$!
-w=$(windows_named "demo - Kelvane") || fail "no window titled 'demo - Kelvane'"
-xdotool windowfocus --sync "$w" 2>/dev/null || true
-sleep 0.5
-xdotool key F7
-i=0
-while [ ! -s "$work/demo/demo.fx" ] && [ $i -lt 300 ]; do sleep 0.2; i=$((i + 1)); done
-[ -s "$work/demo/demo.fx" ] || fail "F7 did not build demo.fx"
+kelvane_build_demo "$kelvane"
 
 # The status bar's CAP pane as a screen reader sees it: lit (sensitive) or greyed.
 cap_pane() {

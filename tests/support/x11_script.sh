@@ -9,6 +9,10 @@
 #   windows_named NAME [N]  waits up to 20 s for N (default 1) visible
 #                           top-level windows named exactly NAME; prints
 #                           their ids
+#   kelvane_build_demo KELVANE
+#                           a new project "demo" in $work opened in kelvane
+#                           ($pid), its window ($w) focused and F7 pressed;
+#                           fails unless demo.fx gets built
 
 x11_script_begin() {
     x11_script_name=$1
@@ -58,4 +62,17 @@ windows_named() {
         i=$((i + 1))
     done
     return 1
+}
+
+kelvane_build_demo() {
+    "$1" --new-project "$work/demo" >/dev/null || fail "could not create the project"
+    "$1" "$work/demo/demo.lmp" &
+    pid=$!
+    w=$(windows_named "demo - Kelvane") || fail "no window titled 'demo - Kelvane'"
+    xdotool windowfocus --sync "$w" 2>/dev/null || true
+    sleep 0.5
+    xdotool key F7
+    i=0
+    while [ ! -s "$work/demo/demo.fx" ] && [ $i -lt 300 ]; do sleep 0.2; i=$((i + 1)); done
+    [ -s "$work/demo/demo.fx" ] || fail "F7 did not build demo.fx"
 }
