@@ -33,6 +33,9 @@ class TextLine {
   public:
     // `doc` gives the keyword database the tokens are coloured with.
     explicit TextLine(const CTextDoc& doc, std::string text = {}) : text(std::move(text)), doc_(&doc) {}
+    // Lines stay where their document made them (see TextLineDeleter).
+    TextLine(const TextLine&) = delete;
+    TextLine& operator=(const TextLine&) = delete;
 
     // Only the owning document changes `text`, and calls text_changed() after.
     std::string text;
