@@ -145,6 +145,22 @@ void BM_RepaintLastScreenAfterTypingMidway(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintLastScreenAfterTypingMidway)->Unit(benchmark::kMicrosecond);
 
+// The same with the keystroke timed too: the typed line is cut into tokens
+// either when it changes or when the states are next looked at, and it grows
+// by a byte a keystroke.
+void BM_TypeMidwayThenRepaintLastScreen(benchmark::State& state) {
+    MillionLines m;
+    EditController ed(m.doc);
+    std::vector<ColourRun> runs;
+    paint_last_screen(m.doc, runs);
+    ed.set_caret({8, 500000});
+    for (auto _ : state) {
+        ed.type_byte('x');
+        paint_last_screen(m.doc, runs);
+    }
+}
+BENCHMARK(BM_TypeMidwayThenRepaintLastScreen)->Unit(benchmark::kMicrosecond);
+
 void search_million(benchmark::State& state, bool match_case) {
     MillionLines m;
     TextPos p{0, m.doc.line_count() - 1};

@@ -377,5 +377,31 @@ TEST(DrawState, CachedEntryStatesMatchFullScan) {
     }
 }
 
+// The state a line hands on is the one drawing it ends in, for every text
+// type, whether or not the line gets cut into tokens to find it.
+TEST(DrawState, ExitStateEqualsTheStateAfterDrawing) {
+    KeywordDatabase db = fixture_db();
+    std::mt19937 rng(11);
+    const std::vector<std::string> pieces = {"/*", "*/", "*", "/", "\"", "'",        "//",    "#include",
+                                             "<",  ">",  ";", "x", " ",  "\x82\xA0", "\x81*", "if"};
+    CTextDoc doc(&db);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i) {
+        std::string l;
+        for (int n = static_cast<int>(rng() % 7); n > 0; --n) l += pieces[rng() % pieces.size()];
+        lines.push_back(l);
+    }
+    doc.set_lines(lines);
+    Runs runs;
+    for (int i = 0; i < doc.line_count(); ++i)
+        for (int type : {kTypeC, kTypeText, kTypeMml})
+            for (int entry : {kStateNormal, kStateBlockComment}) {
+                int drawn = entry;
+                colour_line(*doc.line(i), type, drawn, runs);
+                ASSERT_EQ(line_exit_state(*doc.line(i), type, entry), drawn)
+                    << "\"" << lines[static_cast<size_t>(i)] << "\" type " << type << " entry " << entry;
+            }
+}
+
 }  // namespace
 }  // namespace lumora::editor

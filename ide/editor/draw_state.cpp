@@ -133,6 +133,13 @@ void overlay_selection(std::vector<ColourRun>& runs, int from, int to) {
 }
 
 int line_exit_state(const TextLine& line, int text_type, int entry_state) {
+    // Only a block comment outlives its line, and only "/*" opens one and
+    // "*/" closes it (neither byte can be the second of a double-byte
+    // character): a line without the pair leaves the state as it was, with
+    // no need to cut it into tokens. Most lines of a long scan are such.
+    if (entry_state == kStateNormal && line.text.find("/*") == std::string::npos) return kStateNormal;
+    if (entry_state == kStateBlockComment && line.text.find("*/") == std::string::npos)
+        return kStateBlockComment;
     int state = entry_state;
     run_machine(line, text_type, state, nullptr);
     return state;
