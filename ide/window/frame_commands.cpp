@@ -355,7 +355,7 @@ TransferHooks CMainFrame::transfer_hooks() {
     TransferHooks hooks;
     hooks.show_output = [this] { set_output_pane_visible(true); };
     hooks.refresh = [this] { output_pane_->viewport()->update(); };
-    hooks.pump = [this] { pump(); };
+    hooks.pump = [this] { pump(true); };
     hooks.device = services_.com1_device;
     hooks.adjust_timeouts = services_.adjust_timeouts;
     return hooks;
@@ -373,7 +373,7 @@ BuildHooks CMainFrame::build_hooks() {
     };
     hooks.show_output = [this] { set_output_pane_visible(true); };
     hooks.refresh = [this] { output_pane_->viewport()->update(); };
-    hooks.pump = [this] { pump(); };
+    hooks.pump = [this] { pump(true); };
     hooks.beep = [this] {
         if (services_.beep) services_.beep();
     };

@@ -3,6 +3,7 @@
 // where the keyword database is found, and the one busy state.
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -67,6 +68,26 @@ class BusyState {
   private:
     BusyKind kind_ = BusyKind::none;
     bool cancel_ = false;
+};
+
+// How often a long activity lets the window handle its events. A build
+// pumps between every read of a tool's output, hundreds of times a second;
+// handling events (and with them repainting the output) on each of those
+// would cost the build more time than its tools. Every 30 ms keeps the
+// window live and a cancel prompt.
+class PumpThrottle {
+  public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kInterval{30};
+    // True when events are due; the next ones are then due kInterval later.
+    bool due(Clock::time_point now) {
+        if (last_ && now - *last_ < kInterval) return false;
+        last_ = now;
+        return true;
+    }
+
+  private:
+    std::optional<Clock::time_point> last_;
 };
 
 // What closing the IDE does in each busy state.

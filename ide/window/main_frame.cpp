@@ -497,8 +497,9 @@ void CMainFrame::end_busy() {
     update_commands();
 }
 
-void CMainFrame::pump() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+void CMainFrame::pump(bool throttled) {
+    if (!throttled || pump_throttle_.due(PumpThrottle::Clock::now()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
     // The cancel command follows the tool process, which comes and goes
     // between the steps of a build.
     if (QAction* cancel = action(CommandId::cancel_build)) {

@@ -164,13 +164,16 @@ class CMainFrame : public QMainWindow, public EditHost {
     BuildHooks build_hooks();
     TransferHooks transfer_hooks();
     void save_project_documents();
-    void pump();
+    // Lets the window handle its events during a long activity. A build or a
+    // serial command pumps between every read; they ask for `throttled`.
+    void pump(bool throttled = false);
     void settings_changed_everywhere();
 
     AppState& app_;
     FrameServices services_;
     std::unique_ptr<CKelvaneDoc> project_;
     BusyState busy_;
+    PumpThrottle pump_throttle_;
     Builder* builder_ = nullptr;                     // while a build or compile runs
     editor::ProjectSearchRunner* search_ = nullptr;  // while a find in project runs
     bool quit_after_search_ = false;

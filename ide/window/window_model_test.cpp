@@ -367,5 +367,18 @@ TEST(FrameRules, PlacementKeywordDatabaseAndQuitting) {
     EXPECT_EQ(quit_decision(BusyKind::serial), QuitDecision::refuse_building);
 }
 
+// A long activity handles the window's events at most every 30 ms, however
+// often it pumps: the first pump at once, then again once the interval passed.
+TEST(PumpThrottleTest, EventsAtMostEveryInterval) {
+    PumpThrottle throttle;
+    const auto t0 = PumpThrottle::Clock::time_point{} + std::chrono::seconds(100);
+    EXPECT_TRUE(throttle.due(t0));
+    EXPECT_FALSE(throttle.due(t0));
+    EXPECT_FALSE(throttle.due(t0 + std::chrono::milliseconds(29)));
+    EXPECT_TRUE(throttle.due(t0 + std::chrono::milliseconds(30)));
+    EXPECT_FALSE(throttle.due(t0 + std::chrono::milliseconds(45)));
+    EXPECT_TRUE(throttle.due(t0 + std::chrono::milliseconds(61)));
+}
+
 }  // namespace
 }  // namespace lumora::ide
