@@ -173,7 +173,8 @@ int main(int argc, char** argv) {
     std::vector<double> window, headless;
     for (int i = 0; i < 3; ++i) {
         window.push_back(window_build_ms(lmp));
-        std::printf("  window build %.0f ms, of which %.0f ms CPU in the IDE\n", window.back(), window_build_cpu);
+        std::printf("  window build %.0f ms, of which %.0f ms CPU in the IDE\n", window.back(),
+                    window_build_cpu);
         headless.push_back(headless_build_ms(lmp));
     }
     std::sort(window.begin(), window.end());
