@@ -20,22 +20,12 @@ file=$work/empty.c
 XCOMPOSEFILE=$work/Compose QT_IM_MODULE=compose XDG_STATE_HOME=$work/state "$probe" "$file" &
 pid=$!
 
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^editview_probe$' | head -n 1)
-[ -n "$wid" ] || { echo "no editor window" >&2; exit 1; }
-xdotool windowfocus --sync "$wid" || exit 1
+wid=$(windows_named editview_probe) || fail "no editor window"
+xdotool windowfocus --sync "$wid" || fail "the editor window takes no focus"
 xdotool key --delay 30 Multi_key k j
 xdotool key --delay 30 ctrl+s
 
 expected=$work/expected
 printf '\212\277\216\232' >"$expected"
-tries=0
-while ! cmp -s "$file" "$expected"; do
-    tries=$((tries + 1))
-    if [ $tries -gt 100 ]; then
-        echo "saved bytes differ (expected 8a bf 8e 9a):" >&2
-        od -An -tx1 "$file" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
+file_becomes "$file" "$expected"
 echo "the compose plug-in's text was saved as Shift-JIS"

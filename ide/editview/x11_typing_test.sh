@@ -13,9 +13,8 @@ printf 'int \212\277;\r\nx\r\n' >"$file"
 XDG_STATE_HOME=$work/state "$probe" "$file" &
 pid=$!
 
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^editview_probe$' | head -n 1)
-[ -n "$wid" ] || { echo "no editor window" >&2; exit 1; }
-xdotool windowfocus --sync "$wid" || exit 1
+wid=$(windows_named editview_probe) || fail "no editor window"
+xdotool windowfocus --sync "$wid" || fail "the editor window takes no focus"
 # To the empty last line, then two lines of text.
 xdotool key --delay 20 ctrl+End
 xdotool type --delay 20 'abc'
@@ -25,14 +24,5 @@ xdotool key --delay 20 ctrl+s
 
 expected=$work/expected
 printf 'int \212\277;\r\nx\r\nabc\r\ny' >"$expected"
-tries=0
-while ! cmp -s "$file" "$expected"; do
-    tries=$((tries + 1))
-    if [ $tries -gt 100 ]; then
-        echo "saved bytes differ:" >&2
-        od -c "$file" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
+file_becomes "$file" "$expected"
 echo "saved exactly the typed bytes"

@@ -9,6 +9,9 @@
 #   windows_named NAME [N]  waits up to 20 s for N (default 1) visible
 #                           top-level windows named exactly NAME; prints
 #                           their ids
+#   file_becomes FILE EXPECTED
+#                           waits up to 10 s for FILE to hold exactly the
+#                           bytes of EXPECTED; fails showing them otherwise
 #   kelvane_build_demo KELVANE
 #                           a new project "demo" in $work opened in kelvane
 #                           ($pid), its window ($w) focused and F7 pressed;
@@ -75,4 +78,16 @@ kelvane_build_demo() {
     i=0
     while [ ! -s "$work/demo/demo.fx" ] && [ $i -lt 300 ]; do sleep 0.2; i=$((i + 1)); done
     [ -s "$work/demo/demo.fx" ] || fail "F7 did not build demo.fx"
+}
+
+file_becomes() {
+    i=0
+    while ! cmp -s "$1" "$2"; do
+        i=$((i + 1))
+        if [ $i -gt 100 ]; then
+            od -An -tx1 "$1" >&2
+            fail "$1 does not hold the expected bytes ($(od -An -tx1 "$2" | tr -s ' '))"
+        fi
+        sleep 0.1
+    done
 }
